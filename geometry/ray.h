@@ -1,0 +1,13 @@
+#pragma once
+
+#include "geometry/point.h"
+#include "geometry/vector.h"
+
+// A half-line: a unit direction (zero when built from a zero direction) and its start point.
+struct Ray {
+    Vector direction;
+    Point origin;
+
+    // The direction is normalised once more, whatever its length.
+    Ray(const Point& origin, const Vector& direction);
+};

@@ -1,0 +1,118 @@
+#include "image/pcx_texture.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr int kManufacturer = 10;
+constexpr int kVersion = 5;
+constexpr long kDataOffset = 128;
+constexpr long kPaletteBlock = 769;  // the marker byte and 256 entries of red, green, blue
+constexpr int kPaletteMarker = 12;
+constexpr int kPaletteFloats = 768;
+constexpr int kRunFlags = 0xC0;
+constexpr int kRunCountMask = 0x3F;
+constexpr unsigned char kMissingIndex = 255;  // stands in for pixel data that ends early
+// Bounds what a hostile header can make us allocate: 8192 × 8192 pixels.
+constexpr std::int64_t kMaxPixels = std::int64_t{1} << 26;
+// The most pixels one byte of run-length data can stand for, with generous rounding.
+constexpr std::int64_t kMaxPixelsPerDataByte = 63;
+
+int readLittleEndian16(std::FILE* file) {
+    const int low = std::fgetc(file);
+    const int high = std::fgetc(file);
+    return (low & 0xFF) | ((high & 0xFF) << 8);
+}
+
+long fileLength(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+    return std::ftell(file);
+}
+
+// Decodes run-length coded indices until count are stored; a run reaching past the end is cut
+// short, and data that ends early is filled with kMissingIndex.
+void decodeRuns(std::FILE* file, unsigned char* image, std::int64_t count) {
+    std::int64_t stored = 0;
+    while (stored < count) {
+        const int b = std::fgetc(file);
+        if (b == EOF) {
+            image[stored++] = kMissingIndex;
+            continue;
+        }
+        if ((b & kRunFlags) != kRunFlags) {
+            image[stored++] = static_cast<unsigned char>(b);
+            continue;
+        }
+        const int value = std::fgetc(file);
+        const unsigned char index = value == EOF ? kMissingIndex : static_cast<unsigned char>(value);
+        const std::int64_t run = std::min<std::int64_t>(b & kRunCountMask, count - stored);
+        std::fill(image + stored, image + stored + run, index);
+        stored += run;
+    }
+}
+
+class FileCloser {
+public:
+    explicit FileCloser(std::FILE* file) : file_(file) {}
+    ~FileCloser() { std::fclose(file_); }
+    FileCloser(const FileCloser&) = delete;
+    FileCloser& operator=(const FileCloser&) = delete;
+
+private:
+    std::FILE* file_;
+};
+
+}  // namespace
+
+int PcxTexture::readWindow(std::FILE* file) {
+    if (file == nullptr) return -1;
+    std::rewind(file);
+    for (int skipped = 0; skipped < 4; ++skipped) std::fgetc(file);
+    const int xMin = readLittleEndian16(file);
+    const int yMin = readLittleEndian16(file);
+    const int xMax = readLittleEndian16(file);
+    const int yMax = readLittleEndian16(file);
+    width = xMax - xMin + 1;
+    height = yMax - yMin + 1;
+    return 0;
+}
+
+bool PcxTexture::load(const char* fileName) {
+    if (fileName == nullptr) return false;
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) return false;
+    FileCloser closer(file);
+
+    if (std::fgetc(file) != kManufacturer) return false;
+    if (std::fgetc(file) != kVersion) return false;
+    readWindow(file);
+
+    // An empty or inverted window has no pixels to show.
+    if (width <= 0 || height <= 0) return false;
+    const long length = fileLength(file);
+    // Too short to hold the header and the palette without the two overlapping.
+    if (length < kDataOffset + kPaletteBlock) return false;
+    const std::int64_t pixels = std::int64_t{width} * height;
+    if (pixels > kMaxPixels || pixels > kMaxPixelsPerDataByte * (length - kDataOffset)) return false;
+
+    image.reset(new unsigned char[static_cast<std::size_t>(pixels)]);
+    std::fseek(file, kDataOffset, SEEK_SET);
+    decodeRuns(file, image.get(), pixels);
+
+    palette.reset(new float[kPaletteFloats]);
+    std::fseek(file, -kPaletteBlock, SEEK_END);
+    if (std::fgetc(file) != kPaletteMarker) return false;
+    for (int position = 0; position < kPaletteFloats; ++position) {
+        const int byte = std::fgetc(file);
+        const float level = static_cast<float>(byte == EOF ? 0 : byte);
+        palette[position] = static_cast<float>(level * (1.0 / 255.0));
+    }
+    return true;
+}
+
+int PcxTexture::paletteIndex(int u, int v) const {
+    const int column = std::clamp(u, 0, width - 1);
+    const int row = std::clamp(v, 0, height - 1);
+    return 3 * image[static_cast<std::size_t>(row) * width + column];
+}

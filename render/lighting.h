@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+
+#include "geometry/point.h"
+#include "geometry/ray.h"
+#include "geometry/vector.h"
+
+class Shape;
+struct Light;
+
+// Cosine between the surface normal at p and the direction to the light; 0 behind the surface.
+float diffuseTerm(const Shape& shape, const Point& p, const Light& light);
+
+// The mirror image about the normal at p of the incident direction (from the light toward p);
+// the direction itself when the light is behind the surface.
+Vector reflectDirection(const Shape& shape, const Vector& incident, const Point& p);
+
+// The mirror-reflected ray at p, its origin lifted 0.0001 units off the tangent plane. None when
+// the ray grazes the surface or meets it from behind, where the lift would be infinite.
+std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point& p);

@@ -1,0 +1,52 @@
+#include "scene/scene.h"
+
+#include "geometry/camera.h"
+
+Scene::Scene(int width, int height, const char* sceneFile, const char* outFile, int maxDepth,
+             std::FILE* console, std::FILE* errors)
+    : framebuffer(width, height),
+      reader(sceneFile, shapes, lights, console),
+      writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), outFile,
+             errors),
+      xMin(-(width / 2)),
+      xMax(width / 2),
+      yMin(-(height / 2)),
+      yMax(height / 2),
+      width(width),
+      height(height),
+      maxDepth(maxDepth) {
+    if (!framebuffer.obtained()) {
+        std::fputs("ERROR: ALLOCATION FAILED!\n", errors);
+        std::fflush(errors);
+    }
+}
+
+void Scene::traceRow(int y) {
+    // Without a framebuffer there is nowhere to trace to.
+    if (!framebuffer.obtained()) return;
+    const int row = yMax - y;
+    for (int column = 0; column < width; ++column) {
+        const int x = xMin + column;
+        const Color color = trace(primaryRay(static_cast<float>(x), static_cast<float>(y)), shapes,
+                                  lights, maxDepth);
+        float* pixel = framebuffer.pixel(column, row);
+        pixel[0] = color.red;
+        pixel[1] = color.green;
+        pixel[2] = color.blue;
+    }
+}
+
+void Scene::writeRow(int y) {
+    if (!framebuffer.obtained()) return;
+    const int row = yMax - y;
+    for (int column = 0; column < width; ++column) {
+        const float* pixel = framebuffer.pixel(column, row);
+        writer.writePixel(colorToByte(pixel[0]), colorToByte(pixel[1]), colorToByte(pixel[2]));
+    }
+}
+
+int colorToByte(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= 1.0f) return 255;
+    return static_cast<int>(255.0 * value);
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "shapes/textured_shape.h"
+
+// An open tube around a vertical axis through center, reaching height / 2 above and below it;
+// its texture wraps around the tube and repeats down its height.
+class Cylinder : public TexturedShape {
+public:
+    float height;
+    float radius;
+    Point center;
+
+    // The radius comes before the height, as in the scene file.
+    Cylinder(float centerX, float centerY, float centerZ, float radius, float height, float red,
+             float green, float blue, float reflectivity, float specularity,
+             const char* textureFile);
+
+    bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
+    Vector normalAt(const Point& point) const override;
+    Texel texelAt(const Point& point) const override;
+};

@@ -1,0 +1,21 @@
+#include "shapes/plane.h"
+
+Plane::Plane(float a, float b, float c, float d, float red, float green, float blue,
+             float reflectivity, float specularity, const char* textureFile)
+    : Shape(red, green, blue, reflectivity, specularity, textureFile), a(a), b(b), c(c), d(d) {}
+
+bool Plane::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+    const Vector& dir = ray.direction;
+    const Point& o = ray.origin;
+    const float denominator = a * dir.x + b * dir.y + c * dir.z;
+    const float numerator = a * o.x + b * o.y + c * o.z + d;
+    // Only an exactly parallel direction misses, a ray lying in the plane included.
+    if (denominator == 0.0f) return false;
+    const float distance = -numerator / denominator;
+    if (distance < 0.0f) return false;
+    hitPoint = Point(distance * dir.x + o.x, distance * dir.y + o.y, distance * dir.z + o.z);
+    t = distance;
+    return true;
+}
+
+Vector Plane::normalAt(const Point&) const { return Vector(a, b, c); }

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "shapes/textured_shape.h"
+
+// A solid ball; its texture is projected along z over its silhouette.
+class Sphere : public TexturedShape {
+public:
+    float radius;
+    Point center;
+
+    Sphere(float centerX, float centerY, float centerZ, float radius, float red, float green,
+           float blue, float reflectivity, float specularity, const char* textureFile);
+
+    bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
+    Vector normalAt(const Point& point) const override;
+    Texel texelAt(const Point& point) const override;
+};

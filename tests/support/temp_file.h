@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// A fresh directory under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The path of name inside the directory.
+    std::string path(const std::string& name) const;
+    // Writes bytes to name inside the directory and returns its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string root_;
+};
+
+std::string readFile(const std::string& path);
+
+// A stream whose written bytes can be read back: stands in for the console in tests.
+class CapturedStream {
+public:
+    CapturedStream();
+    ~CapturedStream();
+    CapturedStream(const CapturedStream&) = delete;
+    CapturedStream& operator=(const CapturedStream&) = delete;
+
+    std::FILE* file() const { return file_; }
+    // Everything written so far.
+    std::string text() const;
+
+private:
+    std::FILE* file_;
+};
