@@ -1,1 +1,28 @@
+#include "geometry/camera.h"
+
 #include <gtest/gtest.h>
+
+TEST(Camera, PrimaryRaysLeaveTheEyeThroughThePixel) {
+    struct Case {
+        float x;
+        float y;
+        float dx;
+        float dy;
+        float dz;
+    };
+    const Case cases[] = {
+        {0, 0, 0.0f, 0.0f, -1.0f},
+        {256, 0, 0.7071068f, 0.0f, -0.7071068f},
+        {0, -256, 0.0f, -0.7071068f, -0.7071068f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "pixel (" << c.x << ", " << c.y << ")");
+        const Ray ray = primaryRay(c.x, c.y);
+        EXPECT_EQ(ray.origin.x, 0.0f);
+        EXPECT_EQ(ray.origin.y, 0.0f);
+        EXPECT_EQ(ray.origin.z, 256.0f);
+        EXPECT_FLOAT_EQ(ray.direction.x, c.dx);
+        EXPECT_FLOAT_EQ(ray.direction.y, c.dy);
+        EXPECT_FLOAT_EQ(ray.direction.z, c.dz);
+    }
+}
