@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "scene/light.h"
 #include "shapes/plane.h"
 
@@ -10,6 +12,10 @@ namespace {
 // The plane y = 0, normal (0, 1, 0) wherever it is asked.
 const Plane kFloor(0.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, nullptr);
 const Point kOrigin;
+
+using Xyz = std::array<float, 3>;
+Xyz xyz(const Vector& v) { return {v.x, v.y, v.z}; }
+Xyz xyz(const Point& p) { return {p.x, p.y, p.z}; }
 
 }  // namespace
 
@@ -33,36 +39,26 @@ TEST(Lighting, DiffuseTermIsClampedCosineToLight) {
 
 TEST(Lighting, ReflectDirectionMirrorsLightInFront) {
     const Vector r = reflectDirection(kFloor, Vector(0.7071068f, -0.7071068f, 0.0f), kOrigin);
-    EXPECT_EQ(r.x, 0.7071068f);
-    EXPECT_EQ(r.y, 0.7071068f);
-    EXPECT_EQ(r.z, 0.0f);
+    EXPECT_EQ(xyz(r), (Xyz{0.7071068f, 0.7071068f, 0.0f}));
 }
 
 TEST(Lighting, ReflectDirectionKeepsIncidentFromBehind) {
     const Vector r = reflectDirection(kFloor, Vector(0.0f, 1.0f, 0.0f), kOrigin);
-    EXPECT_EQ(r.x, 0.0f);
-    EXPECT_EQ(r.y, 1.0f);
-    EXPECT_EQ(r.z, 0.0f);
+    EXPECT_EQ(xyz(r), (Xyz{0.0f, 1.0f, 0.0f}));
 }
 
 TEST(Lighting, ReflectedRayStraightBackIsLiftedAlongNormal) {
     const auto ray = reflectedRay(kFloor, Ray(kOrigin, Vector(0.0f, -1.0f, 0.0f)), kOrigin);
     ASSERT_TRUE(ray.has_value());
-    EXPECT_EQ(ray->direction.x, 0.0f);
-    EXPECT_EQ(ray->direction.y, 1.0f);
-    EXPECT_EQ(ray->direction.z, 0.0f);
-    EXPECT_EQ(ray->origin.x, 0.0f);
-    EXPECT_EQ(ray->origin.y, 0.0001f);
-    EXPECT_EQ(ray->origin.z, 0.0f);
+    EXPECT_EQ(xyz(ray->direction), (Xyz{0.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(xyz(ray->origin), (Xyz{0.0f, 0.0001f, 0.0f}));
 }
 
 TEST(Lighting, ReflectedRayAtFortyFiveDegreesLiftsOffTangentPlane) {
     const Ray incoming(kOrigin, Vector(0.7071068f, -0.7071068f, 0.0f));
     const auto ray = reflectedRay(kFloor, incoming, kOrigin);
     ASSERT_TRUE(ray.has_value());
-    EXPECT_EQ(ray->direction.x, 0.7071068f);
-    EXPECT_EQ(ray->direction.y, 0.7071068f);
-    EXPECT_EQ(ray->direction.z, 0.0f);
+    EXPECT_EQ(xyz(ray->direction), (Xyz{0.7071068f, 0.7071068f, 0.0f}));
     // Moved about 0.00014142 along the mirror direction.
     EXPECT_NEAR(ray->origin.x, 0.0001, 1e-9);
     EXPECT_NEAR(ray->origin.y, 0.0001, 1e-9);
