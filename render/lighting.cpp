@@ -1,5 +1,7 @@
 #include "render/lighting.h"
 
+#include <cmath>
+
 #include "scene/light.h"
 #include "shapes/shape.h"
 
@@ -38,8 +40,11 @@ std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point&
     Vector towardSource = reversed(ray.direction);
     const Vector direction = mirrored(normal, towardSource);
     const float cosine = normal.clampedDot(towardSource);
-    if (cosine == 0.0f) return std::nullopt;
+    const float lift = static_cast<float>(kSurfaceOffset / cosine);
+    // A cosine of 0 (grazing, or from behind) or one too small for the quotient to fit a float
+    // would start the ray at infinity.
+    if (!std::isfinite(lift)) return std::nullopt;
     Point origin = p;
-    origin.addScaled(static_cast<float>(kSurfaceOffset / cosine), direction);
+    origin.addScaled(lift, direction);
     return Ray(origin, direction);
 }

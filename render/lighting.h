@@ -17,5 +17,5 @@ float diffuseTerm(const Shape& shape, const Point& p, const Light& light);
 Vector reflectDirection(const Shape& shape, const Vector& incident, const Point& p);
 
 // The mirror-reflected ray at p, its origin lifted 0.0001 units off the tangent plane. None when
-// the ray grazes the surface or meets it from behind, where the lift would be infinite.
+// the ray grazes the surface or meets it from behind, or so nearly so that the lift overflows.
 std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point& p);
