@@ -10,6 +10,6 @@ void Point::addScaled(float s, const Vector& v) {
 
 Vector Point::directionTo(const Point& p) const { return Vector(p.x - x, p.y - y, p.z - z); }
 
-Ray Point::rayTo(const Point& p) const { return Ray(*this, directionTo(p)); }
+Ray Point::rayTo(const Point& p) const { return Ray(*this, p.x - x, p.y - y, p.z - z); }
 
-Ray Point::rayFrom(const Point& p) const { return Ray(p, p.directionTo(*this)); }
+Ray Point::rayFrom(const Point& p) const { return Ray(p, x - p.x, y - p.y, z - p.z); }

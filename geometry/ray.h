@@ -10,4 +10,6 @@ struct Ray {
 
     // The direction is normalised once more, whatever its length.
     Ray(const Point& origin, const Vector& direction);
+    // The direction built from three components, normalised once.
+    Ray(const Point& origin, float directionX, float directionY, float directionZ);
 };

@@ -42,6 +42,10 @@ Vector Vector::cross(const Vector& w) const {
     return Vector(y * w.z - z * w.y, z * w.x - x * w.z, x * w.y - y * w.x);
 }
 
-Vector operator-(const Vector& u, const Vector& w) { return Vector(u.x - w.x, u.y - w.y, u.z - w.z); }
+Vector operator-(const Vector& u, const Vector& w) {
+    return Vector(u.x - w.x, u.y - w.y, u.z - w.z);
+}
 
-Vector operator+(const Vector& u, const Vector& w) { return Vector(u.x + w.x, u.y + w.y, u.z + w.z); }
+Vector operator+(const Vector& u, const Vector& w) {
+    return Vector(u.x + w.x, u.y + w.y, u.z + w.z);
+}

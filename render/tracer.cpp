@@ -69,8 +69,7 @@ Color trace(const Ray& ray, const ShapeList& shapes, const LightList& lights, in
     lightSum.blue = clampAbove(lightSum.blue) * diffuse;
 
     Color reflected;
-    if (hit->reflectivity > 0.0f &&
-        reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
+    if (hit->reflectivity > 0.0f && reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
         if (const auto bounce = reflectedRay(*hit, ray, p)) {
             reflected = trace(*bounce, shapes, lights, maxDepth, reflectionLevel + 1);
         }
@@ -80,9 +79,10 @@ Color trace(const Ray& ray, const ShapeList& shapes, const LightList& lights, in
     reflected.blue = clampAbove(reflected.blue);
 
     Color color;
-    color.red = clampAbove(hit->redAt(p) * lightSum.red + hit->reflectivity * reflected.red + specular);
-    color.green =
-        clampAbove(hit->greenAt(p) * lightSum.green + hit->reflectivity * reflected.green + specular);
+    color.red =
+        clampAbove(hit->redAt(p) * lightSum.red + hit->reflectivity * reflected.red + specular);
+    color.green = clampAbove(hit->greenAt(p) * lightSum.green +
+                             hit->reflectivity * reflected.green + specular);
     color.blue =
         clampAbove(hit->blueAt(p) * lightSum.blue + hit->reflectivity * reflected.blue + specular);
     return color;

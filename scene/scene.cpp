@@ -21,9 +21,13 @@ Scene::Scene(int width, int height, const char* sceneFile, const char* outFile, 
     }
 }
 
-void Scene::traceRow(int y) {
+bool Scene::holdsRow(int y) const {
     // Without a framebuffer there is nowhere to trace to.
-    if (!framebuffer.obtained()) return;
+    return framebuffer.obtained() && y <= yMax && y > yMax - height;
+}
+
+void Scene::traceRow(int y) {
+    if (!holdsRow(y)) return;
     const int row = yMax - y;
     for (int column = 0; column < width; ++column) {
         const int x = xMin + column;
@@ -37,7 +41,7 @@ void Scene::traceRow(int y) {
 }
 
 void Scene::writeRow(int y) {
-    if (!framebuffer.obtained()) return;
+    if (!holdsRow(y)) return;
     const int row = yMax - y;
     for (int column = 0; column < width; ++column) {
         const float* pixel = framebuffer.pixel(column, row);

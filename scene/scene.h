@@ -36,6 +36,10 @@ public:
     void traceRow(int y);
     // Hands framebuffer row y to the writer, left to right.
     void writeRow(int y);
+
+private:
+    // Whether row y lies in the picture and has framebuffer storage.
+    bool holdsRow(int y) const;
 };
 
 // 255 × value truncated, with values outside 0..1 (and NaN) held to the nearest end.

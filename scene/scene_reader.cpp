@@ -125,27 +125,26 @@ void SceneReader::readObjects(std::vector<std::unique_ptr<Shape>>& shapes,
             const auto v = readNumbers<9>(sceneFile);
             const Token texture = readToken(sceneFile);
             writeLine("Sphere: Center " + triple(v[0], v[1], v[2]) + " Radius (" + number(v[3]) +
-                      ")" + colorPart(v[4], v[5], v[6]) +
-                      materialPart("Specularity", v[7], v[8]) + texturePart(texture));
+                      ")" + colorPart(v[4], v[5], v[6]) + materialPart("Specularity", v[7], v[8]) +
+                      texturePart(texture));
             shapes.push_back(std::make_unique<Sphere>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                       v[7], v[8], texture.fileName()));
         } else if (keyword.is("Cylinder")) {
             const auto v = readNumbers<10>(sceneFile);
             const Token texture = readToken(sceneFile);
-            writeLine("Cylinder: Center " + triple(v[0], v[1], v[2]) + " Radius (" +
-                      number(v[3]) + ") Height (" + number(v[4]) + ")" +
-                      colorPart(v[5], v[6], v[7]) + materialPart("Specular", v[8], v[9]) +
-                      texturePart(texture));
+            writeLine("Cylinder: Center " + triple(v[0], v[1], v[2]) + " Radius (" + number(v[3]) +
+                      ") Height (" + number(v[4]) + ")" + colorPart(v[5], v[6], v[7]) +
+                      materialPart("Specular", v[8], v[9]) + texturePart(texture));
             shapes.push_back(std::make_unique<Cylinder>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                         v[7], v[8], v[9], texture.fileName()));
         } else if (keyword.is("Plane")) {
             const auto v = readNumbers<9>(sceneFile);
             const Token texture = readToken(sceneFile);
-            writeLine("Plane: Equation (" + number(v[0]) + "," + number(v[1]) + "," +
-                      number(v[2]) + "," + number(v[3]) + ")" + colorPart(v[4], v[5], v[6]) +
+            writeLine("Plane: Equation (" + number(v[0]) + "," + number(v[1]) + "," + number(v[2]) +
+                      "," + number(v[3]) + ")" + colorPart(v[4], v[5], v[6]) +
                       materialPart("Specular", v[7], v[8]) + texturePart(texture));
-            shapes.push_back(std::make_unique<Plane>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
-                                                     v[7], v[8], texture.fileName()));
+            shapes.push_back(std::make_unique<Plane>(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+                                                     v[8], texture.fileName()));
         } else if (keyword.is("Light")) {
             const auto v = readNumbers<6>(sceneFile);
             writeLine("Light: Position " + triple(v[0], v[1], v[2]) + colorPart(v[3], v[4], v[5]));

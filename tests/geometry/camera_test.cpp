@@ -26,3 +26,16 @@ TEST(Camera, PrimaryRaysLeaveTheEyeThroughThePixel) {
         EXPECT_FLOAT_EQ(ray.direction.z, c.dz);
     }
 }
+
+TEST(Camera, PrimaryDirectionsAreNormalisedOnce) {
+    // Normalising a unit vector again moves many directions by one unit in the last place.
+    for (int y = -120; y <= 120; y += 7) {
+        for (int x = -160; x <= 160; x += 7) {
+            const Ray ray = primaryRay(static_cast<float>(x), static_cast<float>(y));
+            const Vector once(static_cast<float>(x), static_cast<float>(y), -256.0f);
+            ASSERT_EQ(ray.direction.x, once.x) << x << ", " << y;
+            ASSERT_EQ(ray.direction.y, once.y) << x << ", " << y;
+            ASSERT_EQ(ray.direction.z, once.z) << x << ", " << y;
+        }
+    }
+}
