@@ -1,6 +1,7 @@
 #include "image/pcx_texture.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -124,6 +125,9 @@ TEST(PcxTexture, RejectsHostileFiles) {
     EXPECT_FALSE(untouched.load(dir.path("missing.pcx").c_str()));
     EXPECT_FALSE(untouched.load(dir.path("").c_str()));  // a directory
     EXPECT_FALSE(untouched.load(nullptr));
+    // Opening a pipe without a writer would wait for one.
+    ASSERT_EQ(mkfifo(dir.path("pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(untouched.load(dir.path("pipe").c_str()));
     EXPECT_EQ(untouched.image, nullptr);
     EXPECT_EQ(untouched.palette, nullptr);
 }
