@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -80,6 +82,9 @@ int PcxTexture::readWindow(std::FILE* file) {
 
 bool PcxTexture::load(const char* fileName) {
     if (fileName == nullptr) return false;
+    // Opening or reading a pipe or a terminal can block for ever; only a regular file can seek.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error)) return false;
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) return false;
     FileCloser closer(file);

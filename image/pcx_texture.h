@@ -12,8 +12,9 @@ public:
     std::unique_ptr<unsigned char[]> image;  // width × height palette indices, row after row
     std::unique_ptr<float[]> palette;        // 768 floats: red, green, blue of entry k at 3k..3k+2
 
-    // True when the texture now holds a picture and a palette. A null name, a file that is not an
-    // 8-bit PCX picture with a palette, or one too large to hold, leaves it without a usable picture.
+    // True when the texture now holds a picture and a palette. A null name, a name that is not a
+    // regular file, a file that is not an 8-bit PCX picture with a palette, or one too large to
+    // hold, leaves it without a usable picture.
     bool load(const char* fileName);
 
     // Rewinds the file and reads the picture window into width and height; -1 without a file.

@@ -1,5 +1,7 @@
 #include "support/pcx_file.h"
 
+#include <cmath>
+
 std::string PcxFile::bytes() const {
     std::string file(128, '\0');
     file[0] = static_cast<char>(manufacturer);
@@ -34,3 +36,18 @@ std::vector<unsigned char> encodeRuns(const std::vector<unsigned char>& indices)
     }
     return coded;
 }
+
+PcxFile indexedPicture(int width, int height, const std::vector<unsigned char>& indices) {
+    PcxFile file;
+    file.xMax = width - 1;
+    file.yMax = height - 1;
+    file.data = encodeRuns(indices);
+    for (int k = 0; k < 256; ++k) {
+        file.palette[3 * k] = static_cast<unsigned char>(k);
+        file.palette[3 * k + 1] = static_cast<unsigned char>(255 - k);
+        file.palette[3 * k + 2] = static_cast<unsigned char>(k / 2);
+    }
+    return file;
+}
+
+int indexFromRed(float red) { return static_cast<int>(std::lround(red * 255.0f)); }

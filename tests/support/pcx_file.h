@@ -24,3 +24,10 @@ struct PcxFile {
 // Run-length codes indices the way common encoders do: runs of 2..63 equal indices, and lone
 // indices of 192 and above, become a count byte and a value byte.
 std::vector<unsigned char> encodeRuns(const std::vector<unsigned char>& indices);
+
+// A width × height picture of the given indices whose palette entry k has red k, green 255 - k
+// and blue k / 2, so the red component of a lookup tells which index it read.
+PcxFile indexedPicture(int width, int height, const std::vector<unsigned char>& indices);
+
+// The palette index behind a red component read from an indexedPicture.
+int indexFromRed(float red);
