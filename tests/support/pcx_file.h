@@ -1,33 +1,31 @@
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
-// Builds PCX files byte by byte for tests: a 128-byte header, run-length data as given, and an
-// optional 769-byte palette block.
+// A PCX file for tests: a 128-byte header, the data section, the palette marker and 256 palette
+// entries, entry k being red k, green 255 - k and blue k / 2.
 struct PcxFile {
-    int manufacturer = 10;
-    int version = 5;
-    int xMin = 0;
-    int yMin = 0;
-    int xMax = 0;
-    int yMax = 0;
-    std::vector<unsigned char> data;  // pixel data, already run-length coded
-    bool withPalette = true;
-    int paletteMarker = 12;
-    std::array<unsigned char, 768> palette{};  // red, green, blue of each entry
+    int width;
+    int height;
+    std::vector<unsigned char> data;  // run-length coded
 
-    std::string bytes() const;
+    // A width × height picture whose pixel k has palette index k mod 256, each a run of one.
+    explicit PcxFile(int width = 1, int height = 1) : width(width), height(height) {
+        for (int k = 0; k < width * height; ++k) {
+            data.push_back(0xC1);
+            data.push_back(static_cast<unsigned char>(k));
+        }
+    }
+
+    std::string bytes() const {
+        const auto byte = [](int value) { return static_cast<char>(value & 0xFF); };
+        // Version 5, run-length coded, 8 bits per pixel, the window from (0, 0).
+        std::string file = {10, 5, 1, 8, 0, 0, 0, 0};
+        for (int last : {width - 1, height - 1}) file += {byte(last), byte(last >> 8)};
+        file.resize(128, '\0');
+        file.append(data.begin(), data.end()) += '\x0c';
+        for (int k = 0; k < 256; ++k) file += {byte(k), byte(255 - k), byte(k / 2)};
+        return file;
+    }
 };
-
-// Run-length codes indices the way common encoders do: runs of 2..63 equal indices, and lone
-// indices of 192 and above, become a count byte and a value byte.
-std::vector<unsigned char> encodeRuns(const std::vector<unsigned char>& indices);
-
-// A width × height picture of the given indices whose palette entry k has red k, green 255 - k
-// and blue k / 2, so the red component of a lookup tells which index it read.
-PcxFile indexedPicture(int width, int height, const std::vector<unsigned char>& indices);
-
-// The palette index behind a red component read from an indexedPicture.
-int indexFromRed(float red);
