@@ -7,14 +7,9 @@
 #include "scene/light.h"
 #include "shapes/plane.h"
 
-namespace {
-
-using Xyz = std::array<float, 3>;
-Xyz xyz(const Vector& v) { return {v.x, v.y, v.z}; }
-
-}  // namespace
-
 TEST(Lighting, WorkedExamples) {
+    using Xyz = std::array<float, 3>;
+    const auto xyz = [](const Vector& v) { return Xyz{v.x, v.y, v.z}; };
     const Plane floor(0, 1, 0, 0, 1, 1, 1, 0, 0, nullptr);  // y = 0, normal (0, 1, 0) everywhere
     const Point o;
     const float h = 0.7071068f;  // cosine of 45 degrees
@@ -24,8 +19,8 @@ TEST(Lighting, WorkedExamples) {
     for (const Point& light : {Point(10, 0, 0), Point(0, -10, 0), Point(0, 0, 0)}) {
         EXPECT_EQ(diffuseTerm(floor, o, Light(light, 1, 1, 1)), 0.0f) << light.x << ',' << light.y;
     }
-    // The light's direction is kept when it comes from behind, and mirrored otherwise; the
-    // reflected ray starts 0.0001 off the tangent plane, 0.00014142 along its direction.
+    // A light's direction from behind is kept; a reflected ray is mirrored and starts 0.0001 off
+    // the tangent plane, 0.00014142 along its direction.
     EXPECT_EQ(xyz(reflectDirection(floor, Vector(0, 1, 0), o)), (Xyz{0, 1, 0}));
     const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
     ASSERT_TRUE(ray.has_value());

@@ -67,6 +67,7 @@ TEST(Tracer, WorkedExamples) {
         {0, down, shapeList(plane({1, 1, 1})), {redBelow, blueAbove}, {1, 0, 1}},
         {0, down, shapeList(plane({0.25f, 0.5f, 1})), {above, aslant}, {0.25f, 0.5f, 1}},
         {0, down, shapeList(plane({}, 0, 0)), {aslant}, {d, d, d}},  // specularity 0 whitens
+        {0, down, shapeList(plane({-0.5f, 2, 0.5f})), {above}, {-0.5f, 1, 0.5f}},  // no lower clamp
         {0, down, mirrors(0.5f), midway, {0.5f, 0, 0}},
         {1, down, mirrors(0.5f), midway, {0.5f, 0.25f, 0}},
         {3, down, mirrors(0.5f), midway, {0.625f, 0.3125f, 0}},
