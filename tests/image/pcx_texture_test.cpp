@@ -16,7 +16,7 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStream) {
         {"one run", {0xC4, 0x07}, {7, 7, 7, 7}},
         {"literals and a run of one", {0x05, 0xC1, 0xC8, 0x03, 0x00}, {5, 200, 3, 0}},
         {"empty run stores nothing", {0xC0, 0x09, 0xC4, 0x01}, {1, 1, 1, 1}},
-        {"run cut at the end of the picture", {0x02, 0xC5, 0x06}, {2, 6, 6, 6}},
+        {"run cut at the end of the picture", {0xBF, 0xC5, 0x06}, {191, 6, 6, 6}},
         {"data ending early", {0x01}, {1, 12, 255, 255}},  // then the marker and empty runs
     };
     TempDir dir;
@@ -33,12 +33,13 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStream) {
 
 TEST(PcxTexture, ReadsPaletteAsUnitFloats) {
     TempDir dir;
-    PcxTexture texture;  // pixel u has index u; entry k is red k, green 255 - k, blue k / 2
-    ASSERT_TRUE(texture.load(dir.write("a.pcx", PcxFile(256, 1).bytes()).c_str()));
+    PcxTexture texture;  // pixel (u, v) has index 128v + u; entry k: red k, green 255 - k
+    ASSERT_TRUE(texture.load(dir.write("a.pcx", PcxFile(128, 2).bytes()).c_str()));
     EXPECT_EQ(texture.redAt(0, 0), 0.0f);
     EXPECT_EQ(texture.greenAt(0, 0), 1.0f);
     EXPECT_EQ(texture.redAt(51, 0), 0.2f);
-    EXPECT_EQ(texture.redAt(255, 0), 1.0f);
+    EXPECT_EQ(texture.redAt(127, 1), 1.0f);
+    EXPECT_EQ(texture.redAt(-1, 1), texture.redAt(0, 1));  // outside: the nearest pixel
 }
 
 TEST(PcxTexture, RefusesFilesItCannotShow) {
@@ -54,9 +55,8 @@ TEST(PcxTexture, RefusesFilesItCannotShow) {
         {"xmax below xmin", changed(4, "\x01")},
         {"65535 x 65535 window", changed(8, "\xff\xff\xff\xff")},
         {"no palette marker", changed(valid.size() - 769, "\x0b")},
-        // 896 bytes, no data: the palette block would start inside the header.
-        {"shorter than 897 bytes",
-         dir.write("short", valid.substr(0, 127) + valid.substr(valid.size() - 769))},
+        // 896 bytes: the header but its last byte, then the palette block, which would overlap it.
+        {"shorter than 897 bytes", dir.write("short", valid.substr(0, 127) + valid.substr(130))},
         {"a directory", dir.path("")},
         {"missing", dir.path("missing")},
         {"a fifo, which would wait for a writer", dir.path("fifo")},

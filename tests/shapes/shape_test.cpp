@@ -12,8 +12,8 @@
 
 namespace {
 
-// A ray and, when it hits, the distance t, the hit point x y z and the normal x y z there; a miss
-// must leave both out-parameters as they were.
+// A ray and, if it hits, the distance t, the hit point x y z and the normal x y z; a miss must
+// leave both out-parameters as they were.
 using HitCase = std::tuple<const char*, Ray, bool, std::array<float, 7>>;
 
 void expectHit(const Shape& shape, const HitCase& c) {

@@ -12,10 +12,8 @@ struct PcxFile {
 
     // A width × height picture whose pixel k has palette index k mod 256, each a run of one.
     explicit PcxFile(int width = 1, int height = 1) : width(width), height(height) {
-        for (int k = 0; k < width * height; ++k) {
-            data.push_back(0xC1);
-            data.push_back(static_cast<unsigned char>(k));
-        }
+        data.assign(2 * width * height, 0xC1);
+        for (int k = 0; k < width * height; ++k) data[2 * k + 1] = static_cast<unsigned char>(k);
     }
 
     std::string bytes() const {
