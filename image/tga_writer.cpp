@@ -1,7 +1,5 @@
 #include "image/tga_writer.h"
 
-#include <cstring>
-
 namespace {
 
 constexpr unsigned char kUncompressedTrueColor = 2;
