@@ -47,6 +47,8 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
 
     auto scene = std::make_unique<Scene>(line->width, line->height, line->sceneFile, line->outFile,
                                          line->depth, console, errors);
+    // Without a framebuffer no row can be traced: the run ends after the error.
+    if (!scene->framebuffer.obtained()) return 0;
 
     ProgressLine ruler(line->height);
     for (int row = 0; row < line->height; ++row) {
@@ -65,6 +67,7 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     }
     endLine(console);
 
+    const bool pictureBroken = scene->writer.failed();
     scene.reset();
-    return 0;
+    return pictureBroken ? 1 : 0;
 }

@@ -7,20 +7,14 @@ constexpr unsigned char kBitsPerPixel = 24;
 constexpr unsigned char kTopLeftOrigin = 0x20;
 constexpr char kSignature[] = "TRUEVISION-XFILE.";
 
-void putLittleEndian16(std::uint32_t value, std::FILE* file) {
-    std::fputc(static_cast<int>(value & 0xFF), file);
-    std::fputc(static_cast<int>((value >> 8) & 0xFF), file);
-}
-
 }  // namespace
 
 TgaWriter::TgaWriter(std::uint32_t width, std::uint32_t height, const char* fileName,
                      std::FILE* errors)
-    : width(width), height(height), errors_(errors) {
+    : width(width), height(height), fileName_(fileName), errors_(errors) {
     outFile = std::fopen(fileName, "wb");
     if (outFile == nullptr) {
-        std::fprintf(errors_, "ERROR: Unable to write to %s.\n", fileName);
-        std::fflush(errors_);
+        reportUnwritable();
         return;
     }
     writeHeader();
@@ -32,33 +26,67 @@ TgaWriter::~TgaWriter() {
 
 void TgaWriter::writeHeader() {
     const unsigned char leading[] = {0, 0, kUncompressedTrueColor, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    for (unsigned char byte : leading) std::fputc(byte, outFile);
-    putLittleEndian16(width, outFile);
-    putLittleEndian16(height, outFile);
-    std::fputc(kBitsPerPixel, outFile);
-    std::fputc(kTopLeftOrigin, outFile);
+    for (unsigned char byte : leading) put(byte);
+    for (std::uint32_t size : {width, height}) {
+        put(static_cast<int>(size & 0xFF));
+        put(static_cast<int>((size >> 8) & 0xFF));
+    }
+    put(kBitsPerPixel);
+    put(kTopLeftOrigin);
 }
 
 void TgaWriter::writePixel(int red, int green, int blue) {
+    if (failed_) return;
     if (outFile == nullptr) {
         std::fputs("ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n",
                    errors_);
         std::fflush(errors_);
         return;
     }
-    std::fputc(blue & 0xFF, outFile);
-    std::fputc(green & 0xFF, outFile);
-    std::fputc(red & 0xFF, outFile);
+    put(blue & 0xFF);
+    put(green & 0xFF);
+    put(red & 0xFF);
+    if (failed_) return;
     ++pixelsWritten;
     if (pixelsWritten == std::uint64_t{width} * height) {
         writeFooter();
-        std::fclose(outFile);
-        outFile = nullptr;
+        if (!failed_) finish();
     }
 }
 
 void TgaWriter::writeFooter() {
     // No extension area, no developer directory.
-    for (int zero = 0; zero < 8; ++zero) std::fputc(0, outFile);
-    std::fwrite(kSignature, 1, sizeof kSignature, outFile);
+    for (int zero = 0; zero < 8; ++zero) put(0);
+    if (outFile != nullptr &&
+        std::fwrite(kSignature, 1, sizeof kSignature, outFile) != sizeof kSignature) {
+        giveUp();
+    }
+}
+
+// A stream buffers its bytes, so a full disk may first show when they are flushed.
+void TgaWriter::put(int byte) {
+    if (outFile != nullptr && std::fputc(byte, outFile) == EOF) giveUp();
+}
+
+void TgaWriter::finish() {
+    const bool flushed = std::fflush(outFile) == 0;
+    const bool closed = std::fclose(outFile) == 0;
+    outFile = nullptr;
+    if (!flushed || !closed) {
+        failed_ = true;
+        reportUnwritable();
+    }
+}
+
+void TgaWriter::giveUp() {
+    std::fclose(outFile);  // already broken: what the close says adds nothing
+    outFile = nullptr;
+    failed_ = true;
+    reportUnwritable();
+}
+
+void TgaWriter::reportUnwritable() {
+    const std::string line = "ERROR: Unable to write to " + fileName_ + ".\n";
+    std::fputs(line.c_str(), errors_);
+    std::fflush(errors_);
 }

@@ -5,7 +5,8 @@
 // width × height pixels of red, green, blue floats, top row first, left to right.
 class Framebuffer {
 public:
-    // Absent when the size is negative, overflows or the memory is refused.
+    // Absent when a side is negative or beyond 65535 (what a Targa picture can hold), or when the
+    // memory is refused.
     Framebuffer(int width, int height);
 
     bool obtained() const { return static_cast<bool>(pixels_); }

@@ -47,4 +47,20 @@ TEST(TgaWriter, ReportsEveryPixelItCannotWrite) {
     const std::string pixel =
         "ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n";
     EXPECT_EQ(errors.text(), pixel + "ERROR: Unable to write to " + name + ".\n" + pixel + pixel);
+    // An output that never opened keeps the run's success.
+    EXPECT_FALSE(writer.failed());
+    EXPECT_FALSE(complete.failed());
+}
+
+TEST(TgaWriter, ReportsFirstFailedWriteOnceAndDropsTheRest) {
+    // A small file fails only at its flush, a large one at a byte write.
+    for (const std::uint32_t width : {1u, 200u}) {
+        SCOPED_TRACE(width);
+        CapturedStream errors;
+        TgaWriter writer(width, 100, "/dev/full", errors.file());
+        for (std::uint32_t pixel = 0; pixel <= width * 100; ++pixel) writer.writePixel(1, 2, 3);
+        EXPECT_TRUE(writer.failed());
+        EXPECT_EQ(writer.outFile, nullptr);
+        EXPECT_EQ(errors.text(), "ERROR: Unable to write to /dev/full.\n");
+    }
 }

@@ -60,6 +60,9 @@ TEST(SceneReader, EchoesObjectsAndReportsEverythingElse) {
         {"Light 1 x 3\n", "Light: Position (1,0,0) Color (0,0,0)\n" + unknown("x") + unknown("3")},
         {overlong + " Light 0 0 0 1 1 1",
          unknown(overlong.substr(1)) + "Light: Position (0,0,0) Color (1,1,1)\n"},
+        {std::string(100000, 'S') + " Light 0 0 0 1 1 1",
+         unknown(overlong.substr(1)) + "Light: Position (0,0,0) Color (1,1,1)\n"},
+        {std::string("Li\0ght 1\0 ", 10), unknown(std::string("Li\0ght", 6)) + unknown({"1\0", 2})},
     };
     for (const auto& [text, echo] : cases) {
         EXPECT_EQ(load(text).console, kHeader + echo) << text.substr(0, 40);
