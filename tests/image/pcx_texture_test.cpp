@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "scene/scene.h"
+#include "support/outside_tool.h"
 #include "support/pcx_file.h"
+#include "support/ppm_picture.h"
 #include "support/temp_file.h"
 
 TEST(PcxTexture, DecodesRunLengthDataAsOneStream) {
@@ -89,17 +93,120 @@ TEST(PcxTexture, LoadsImageMagickFixture) {
     EXPECT_EQ(asPpm(fixture + "pcx"), readFile(fixture + "ppm"));
 }
 
-TEST(PcxTexture, LoadsPictureImageMagickEncodes) {
-    if (std::system("convert -version 2>/dev/null | grep -q ImageMagick") != 0)
-        GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
-    // 301 x 3: a long run on the left of each row, mixed colours on the right.
-    const std::string colours("\xff\0\0\0\xff\0\0\0\xff\x33\x66\x99\xff\xff\xff", 15);
-    std::string ppm = "P6\n301 3\n255\n";
-    for (int p = 0; p < 301 * 3; ++p) ppm += colours.substr(p % 301 <= 150 ? 0 : 3 * (p % 5), 3);
-    TempDir dir;
-    const std::string pcx = dir.path("out.pcx");
+namespace {
+
+// The 8-bit PCX that the README's texture command makes of the picture file, or "" if it fails.
+std::string imageMagickPcx(const std::string& picture) {
+    const std::string pcx = picture + ".pcx";
     const std::string command =
-        "convert '" + dir.write("in.ppm", ppm) + "' -type Palette 'pcx:" + pcx + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(asPpm(pcx), ppm);
+        "convert " + shellQuoted(picture) + " -quantize sRGB -colors 256 pcx:" + shellQuoted(pcx);
+    return runCommand(command).status == 0 ? pcx : "";
+}
+
+// A width × height picture of five colours: a long run of one colour on the left of each row,
+// the colours in turn on the right, so that rows and columns tell apart.
+PpmPicture fiveColours(int width, int height) {
+    const std::string colours("\xff\0\0\0\xff\0\0\0\xff\x33\x66\x99\xff\xff\xff", 15);
+    PpmPicture picture{width, height, ""};
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const int colour = column < width / 2 ? row % 5 : (column + 2 * row) % 5;
+            picture.rgb += colours.substr(3 * colour, 3);
+        }
+    }
+    return picture;
+}
+
+// Width × height of a full render of sceneText, as the framebuffer holds it.
+std::vector<float> renderFloats(const TempDir& dir, const std::string& sceneText, int size) {
+    CapturedStream console;
+    Scene scene(size, size, dir.write("scene.ray", sceneText).c_str(), dir.path("out.tga").c_str(),
+                0, console.file(), console.file());
+    for (int y = scene.yMax; y > scene.yMax - size; --y) scene.traceRow(y);
+    std::vector<float> floats;
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) {
+            const float* pixel = scene.framebuffer.pixel(column, row);
+            floats.insert(floats.end(), pixel, pixel + 3);
+        }
+    }
+    return floats;
+}
+
+}  // namespace
+
+TEST(PcxTexture, LoadsPicturesImageMagickEncodes) {
+    if (!hasImageMagick()) GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
+    TempDir dir;
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 2}, {3, 2}, {7, 5}, {64, 3}, {301, 3}};
+    for (const auto& [width, height] : sizes) {
+        const std::string name = std::to_string(width) + "x" + std::to_string(height);
+        SCOPED_TRACE(name);
+        const PpmPicture picture = fiveColours(width, height);
+        const std::string pcx = imageMagickPcx(dir.write(name + ".ppm", picture.bytes()));
+        ASSERT_NE(pcx, "");
+        // The texture reads one byte a pixel as one stream: a pad byte would shift later rows.
+        const std::string header = readFile(pcx).substr(0, 128);
+        EXPECT_EQ(header[3], 8) << "bits per pixel";
+        EXPECT_EQ(header[65], 1) << "planes";
+        EXPECT_EQ((header[66] & 0xFF) | (header[67] & 0xFF) << 8, width) << "bytes per line";
+        EXPECT_EQ(firstDifference(parsePpm(asPpm(pcx)), picture), "");
+    }
+}
+
+TEST(PcxTexture, TextureCommandMakesLoadableTexturesOfColourAndGreyPhotos) {
+    if (!hasImageMagick()) GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
+    TempDir dir;
+    // Without sRGB quantizing, a grey picture comes out as three 24-bit planes and no palette.
+    for (const char* photo : {"gradient:red-blue", "gradient:gray20-gray80"}) {
+        SCOPED_TRACE(photo);
+        const std::string make = "convert -size 320x240 " + std::string(photo) + " " +
+                                 shellQuoted(dir.path("photo.jpg"));
+        ASSERT_EQ(runCommand(make).status, 0) << make;
+        const std::string wood = dir.path("wood.pcx");
+        const std::string command = "cd " + shellQuoted(dir.path("")) +
+                                    " && convert photo.jpg -resize 256x256 -quantize sRGB "
+                                    "-colors 256 pcx:wood.pcx";
+        ASSERT_EQ(runCommand(command).status, 0) << command;
+        const PpmPicture decoded =
+            parsePpm(runCommand("convert " + shellQuoted(wood) + " ppm:-").output);
+        EXPECT_EQ(decoded.width, 256);
+        EXPECT_EQ(decoded.height, 192);
+        EXPECT_EQ(firstDifference(parsePpm(asPpm(wood)), decoded), "");
+    }
+}
+
+TEST(PcxTexture, ImageMagickTextureShowsOnASphereQuarterByQuarter) {
+    if (!hasImageMagick()) GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
+    TempDir dir;
+    // A 5 × 3 texture in quarters split at column 2 and row 1: the file's first row goes to the
+    // bottom of the sphere, its first columns to the left.
+    const std::string red("\xff\0\0", 3), green("\0\xff\0", 3), blue("\0\0\xff", 3),
+        white("\xff\xff\xff", 3);
+    PpmPicture quarters{5, 3, ""};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 5; ++column)
+            quarters.rgb += row < 1 ? (column < 2 ? red : green) : (column < 2 ? blue : white);
+    }
+    const std::string pcx = imageMagickPcx(dir.write("quarters.ppm", quarters.bytes()));
+    ASSERT_NE(pcx, "");
+    // Centred half a pixel off the grid, so that column x = 0 and row y = 0 fall left and below.
+    const auto sphere = [](const std::string& colourAndTexture) {
+        return "Sphere 0.5 0.5 0 20 " + colourAndTexture + "\nLight 0 0 256 1 1 1\n";
+    };
+    constexpr int kSize = 48;
+    const std::vector<float> textured = renderFloats(dir, sphere("1 1 1 0 20 " + pcx), kSize);
+    const std::vector<float> plain[] = {renderFloats(dir, sphere("1 0 0 0 20 none"), kSize),
+                                        renderFloats(dir, sphere("0 1 0 0 20 none"), kSize),
+                                        renderFloats(dir, sphere("0 0 1 0 20 none"), kSize),
+                                        renderFloats(dir, sphere("1 1 1 0 20 none"), kSize)};
+    for (int row = 0; row < kSize; ++row) {
+        for (int column = 0; column < kSize; ++column) {
+            const bool right = column - kSize / 2 > 0, top = kSize / 2 - row > 0;
+            const std::vector<float>& expected = plain[2 * top + right];
+            const std::size_t at = 3 * (static_cast<std::size_t>(row) * kSize + column);
+            ASSERT_TRUE(std::equal(&textured[at], &textured[at] + 3, &expected[at]))
+                << "column " << column << ", row " << row;
+        }
+    }
 }

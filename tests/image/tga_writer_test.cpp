@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "support/outside_tool.h"
+#include "support/ppm_picture.h"
 #include "support/temp_file.h"
 
 namespace {
@@ -11,6 +14,52 @@ namespace {
 // The header up to the picture size: uncompressed true colour, no colour map.
 const std::string kLead("\0\0\2\0\0\0\0\0\0\0\0\0", 12);
 const std::string kFooter("\0\0\0\0\0\0\0\0TRUEVISION-XFILE.", 26);  // with its final NUL
+
+struct WrittenPicture {
+    std::string name;
+    std::string file;
+    PpmPicture expected;
+};
+
+// A width × height picture written through the writer, every pixel different from its
+// neighbours; a 256-wide row holds every byte value in each channel.
+WrittenPicture writePattern(const TempDir& dir, int width, int height) {
+    const std::string name = std::to_string(width) + "x" + std::to_string(height);
+    WrittenPicture picture{name, dir.path(name + ".tga"), {width, height, ""}};
+    TgaWriter writer(width, height, picture.file.c_str());
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            const int red = column % 256, green = (85 * row + 3 * column) % 256, blue = 255 - red;
+            writer.writePixel(red, green, blue);
+            picture.expected.rgb +=
+                {static_cast<char>(red), static_cast<char>(green), static_cast<char>(blue)};
+        }
+    }
+    return picture;
+}
+
+// The pixels of a complete top-left Targa file, read straight from its blue, green, red body.
+PpmPicture targaBody(const std::string& tga) {
+    const auto byteAt = [&](std::size_t at) { return static_cast<unsigned char>(tga[at]); };
+    PpmPicture picture{byteAt(12) | byteAt(13) << 8, byteAt(14) | byteAt(15) << 8, ""};
+    for (std::size_t at = 18; at + 3 <= tga.size() - kFooter.size(); at += 3)
+        picture.rgb += {tga[at + 2], tga[at + 1], tga[at]};
+    return picture;
+}
+
+// Odd and edge sizes written through the writer, and a real render of the showcase example run
+// from the examples folder as a user would.
+std::vector<WrittenPicture> picturesToRead(const TempDir& dir) {
+    std::vector<WrittenPicture> pictures = {writePattern(dir, 1, 1), writePattern(dir, 7, 5),
+                                            writePattern(dir, 256, 2)};
+    const std::string render = dir.path("showcase.tga");
+    const std::string command = "cd " + shellQuoted(ORVANE_EXAMPLES_DIR) + " && " +
+                                shellQuoted(ORVANE_EXECUTABLE) + " showcase.ray 160 120 " +
+                                shellQuoted(render) + " -recurse 3 >/dev/null";
+    EXPECT_EQ(runCommand(command).status, 0) << command;
+    pictures.push_back({"showcase render", render, targaBody(readFile(render))});
+    return pictures;
+}
 
 }  // namespace
 
@@ -62,5 +111,36 @@ TEST(TgaWriter, ReportsFirstFailedWriteOnceAndDropsTheRest) {
         EXPECT_TRUE(writer.failed());
         EXPECT_EQ(writer.outFile, nullptr);
         EXPECT_EQ(errors.text(), "ERROR: Unable to write to /dev/full.\n");
+    }
+}
+
+TEST(TgaWriter, ImageMagickReadsTopLeftTrueColourPictures) {
+    if (!hasImageMagick())
+        GTEST_SKIP() << "needs ImageMagick's convert and identify: package imagemagick";
+    TempDir dir;
+    for (const WrittenPicture& picture : picturesToRead(dir)) {
+        SCOPED_TRACE(picture.name);
+        const std::string file = shellQuoted(picture.file);
+        const std::string size =
+            std::to_string(picture.expected.width) + "x" + std::to_string(picture.expected.height);
+        // Three 8-bit channels without alpha is 24 bits a pixel; an unflipped, uncompressed file.
+        const CommandResult identified = runCommand(
+            "identify -format '%m %wx%h %z-bit %[channels] alpha=%A %[orientation] "
+            "%[compression]' " +
+            file);
+        EXPECT_EQ(identified.output, "TGA " + size + " 8-bit srgb alpha=False TopLeft None");
+        const std::string plainPpm = runCommand("convert " + file + " -compress none ppm:-").output;
+        ASSERT_EQ(plainPpm.substr(0, 2), "P3");
+        EXPECT_EQ(firstDifference(parsePpm(plainPpm), picture.expected), "");
+    }
+}
+
+TEST(TgaWriter, NetpbmReadsTheSamePixels) {
+    if (!hasNetpbm()) GTEST_SKIP() << "needs netpbm's tgatoppm: package netpbm";
+    TempDir dir;
+    for (const WrittenPicture& picture : picturesToRead(dir)) {
+        const CommandResult ppm = runCommand("tgatoppm " + shellQuoted(picture.file));
+        EXPECT_EQ(ppm.status, 0) << picture.name;
+        EXPECT_EQ(firstDifference(parsePpm(ppm.output), picture.expected), "") << picture.name;
     }
 }
