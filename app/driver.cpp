@@ -4,7 +4,9 @@
 #include <memory>
 
 #include "app/command_line.h"
+#include "app/ordered_rows.h"
 #include "app/progress_line.h"
+#include "app/thread_count.h"
 #include "scene/scene.h"
 
 namespace {
@@ -57,14 +59,16 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     endLine(console);
 
     ProgressLine bar(line->height);
-    for (int row = 0, y = line->height / 2; row < line->height; ++row, --y) {
-        scene->traceRow(y);
-        scene->writeRow(y);
-        if (bar.countRow()) {
-            std::fputc('*', console);
-            std::fflush(console);
-        }
-    }
+    const int topRow = line->height / 2;
+    traceRowsInOrder(
+        line->height, renderThreadCount(), [&](int row) { scene->traceRow(topRow - row); },
+        [&](int row) {
+            scene->writeRow(topRow - row);
+            if (bar.countRow()) {
+                std::fputc('*', console);
+                std::fflush(console);
+            }
+        });
     endLine(console);
 
     const bool pictureBroken = scene->writer.failed();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "render/lighting.h"
 #include "scene/light.h"
@@ -13,45 +12,27 @@ namespace {
 // Colours saturate at 1 only; nothing raises a component that falls below 0.
 float clampAbove(float value) { return value > 1.0f ? 1.0f : value; }
 
-// Does the light reach p on shape? Only if the first shape along the ray from the light is
-// shape itself, so a shape never shadows itself.
-bool lightReaches(const Light& light, const Shape& shape, const Point& p, const ShapeList& shapes) {
-    Point blockerPoint;
-    return nearestHit(light.position.rayTo(p), shapes, blockerPoint) == &shape;
+// Does the light reach p on the hit shape? Only if the first shape along the ray from the light
+// is that shape itself, so a shape never shadows itself.
+bool lightReaches(const Light& light, const ShapeIndex::Hit& hit, const ShapeIndex& shapes) {
+    return shapes.nearestIs(light.position.rayTo(hit.point), hit.position);
 }
 
 }  // namespace
 
-const Shape* nearestHit(const Ray& ray, const ShapeList& shapes, Point& hitPoint) {
-    float bestDistance = std::numeric_limits<float>::max();
-    const Shape* best = nullptr;
-    Point bestPoint;
-    for (const auto& shape : shapes) {
-        Point candidate;
-        float distance;
-        // Strictly nearer replaces: on a tie the earlier shape stays.
-        if (shape->intersect(ray, candidate, distance) && distance < bestDistance) {
-            bestDistance = distance;
-            best = shape.get();
-            bestPoint = candidate;
-        }
-    }
-    if (best != nullptr) hitPoint = bestPoint;
-    return best;
-}
-
-Color trace(const Ray& ray, const ShapeList& shapes, const LightList& lights, int maxDepth,
+Color trace(const Ray& ray, const ShapeIndex& shapes, const LightList& lights, int maxDepth,
             int reflectionLevel) {
-    Point p;
-    const Shape* hit = nearestHit(ray, shapes, p);
-    if (hit == nullptr) return Color{};
+    const ShapeIndex::Hit nearest = shapes.nearest(ray);
+    if (nearest.shape == nullptr) return Color{};
+    const Shape* hit = nearest.shape;
+    const Point& p = nearest.point;
 
     float diffuse = 0.0f;
     Color lightSum;
     float specular = 0.0f;
     const Vector towardEye(-p.x, -p.y, 256.0f - p.z);
     for (const Light& light : lights) {
-        if (!lightReaches(light, *hit, p, shapes)) continue;
+        if (!lightReaches(light, nearest, shapes)) continue;
         const float d = diffuseTerm(*hit, p, light);
         diffuse += d;
         lightSum.red += light.color.red;

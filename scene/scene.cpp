@@ -6,6 +6,7 @@ Scene::Scene(int width, int height, const char* sceneFile, const char* outFile, 
              std::FILE* console, std::FILE* errors)
     : framebuffer(width, height),
       reader(sceneFile, shapes, lights, console),
+      index(shapes),
       writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), outFile,
              errors),
       xMin(-(width / 2)),
@@ -31,7 +32,7 @@ void Scene::traceRow(int y) {
     const int row = yMax - y;
     for (int column = 0; column < width; ++column) {
         const int x = xMin + column;
-        const Color color = trace(primaryRay(static_cast<float>(x), static_cast<float>(y)), shapes,
+        const Color color = trace(primaryRay(static_cast<float>(x), static_cast<float>(y)), index,
                                   lights, maxDepth);
         float* pixel = framebuffer.pixel(column, row);
         pixel[0] = color.red;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/tga_writer.h"
+#include "render/shape_index.h"
 #include "render/tracer.h"
 #include "scene/framebuffer.h"
 #include "scene/light.h"
@@ -19,6 +20,7 @@ public:
     LightList lights;
     Framebuffer framebuffer;
     SceneReader reader;
+    ShapeIndex index;  // over shapes, once the reader has filled them
     TgaWriter writer;
     int xMin;
     int xMax;
@@ -32,7 +34,8 @@ public:
     Scene(int width, int height, const char* sceneFile, const char* outFile, int maxDepth,
           std::FILE* console = stdout, std::FILE* errors = stderr);
 
-    // Traces image-plane row y (yMax at the top) into the framebuffer.
+    // Traces image-plane row y (yMax at the top) into the framebuffer. Rows may be traced on
+    // several threads at once.
     void traceRow(int y);
     // Hands framebuffer row y to the writer, left to right.
     void writeRow(int y);

@@ -1,5 +1,6 @@
 #include "shapes/cylinder.h"
 
+#include <algorithm>
 #include <cmath>
 
 Cylinder::Cylinder(float centerX, float centerY, float centerZ, float radius, float height,
@@ -70,4 +71,14 @@ Texel Cylinder::texelAt(const Point& point) const {
     // A texture one row high has no period: its only row is used.
     const int row = period == 0 ? 0 : depthBelowTop % period;
     return {column, row};
+}
+
+std::optional<ShapeBounds> Cylinder::bounds() const {
+    const double r = std::fabs(double{radius});
+    // The rims as intersect() computes them; with a negative height the tube is never hit.
+    const float top = center.y + height * 0.5f;
+    const float bottom = center.y - height * 0.5f;
+    return ShapeBounds{BoundingBox(center.x - r, std::min(top, bottom), center.z - r,
+                                   center.x + r, std::max(top, bottom), center.z + r),
+                       r, true};
 }

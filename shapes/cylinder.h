@@ -18,4 +18,5 @@ public:
     bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
     Vector normalAt(const Point& point) const override;
     Texel texelAt(const Point& point) const override;
+    std::optional<ShapeBounds> bounds() const override;
 };

@@ -19,6 +19,8 @@ float Shape::greenAt(const Point&) const { return green; }
 
 float Shape::blueAt(const Point&) const { return blue; }
 
+std::optional<ShapeBounds> Shape::bounds() const { return std::nullopt; }
+
 int truncateToInt(float value) {
     if (std::isnan(value)) return 0;
     // Compared as floats: the int limits round to ±2^31, the first values that do not fit.

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
+
 #include "geometry/point.h"
 #include "geometry/ray.h"
 #include "geometry/vector.h"
 #include "image/pcx_texture.h"
+#include "shapes/shape_bounds.h"
 
 // A scene object: its surface material and the queries the tracer asks of it.
 class Shape {
@@ -32,6 +35,8 @@ public:
     virtual float redAt(const Point& point) const;
     virtual float greenAt(const Point& point) const;
     virtual float blueAt(const Point& point) const;
+    // Where the surface lies, as exact geometry; none for a shape without finite bounds.
+    virtual std::optional<ShapeBounds> bounds() const;
 };
 
 // Truncates toward zero like a float-to-int conversion, saturating at the int range; NaN gives 0.

@@ -38,3 +38,11 @@ Texel Sphere::texelAt(const Point& point) const {
     const Vector n = normalAt(point);
     return {truncateToInt(halfWidth + n.x * halfWidth), truncateToInt(halfHeight + n.y * halfHeight)};
 }
+
+std::optional<ShapeBounds> Sphere::bounds() const {
+    // A negative radius draws the same ball.
+    const double r = std::fabs(double{radius});
+    return ShapeBounds{BoundingBox(center.x - r, center.y - r, center.z - r, center.x + r,
+                                   center.y + r, center.z + r),
+                       r, false};
+}

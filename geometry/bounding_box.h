@@ -1,0 +1,17 @@
+#pragma once
+
+// An axis-aligned box in scene space, kept in double so that forming it adds no rounding of its
+// own to the float coordinates it is built from.
+struct BoundingBox {
+    double low[3];
+    double high[3];
+
+    BoundingBox(double lowX, double lowY, double lowZ, double highX, double highY, double highZ);
+
+    // Grows this box to hold box as well.
+    void enclose(const BoundingBox& box);
+    double centerAlong(int axis) const;
+    // The largest magnitude of any coordinate in the box.
+    double largestMagnitude() const;
+    bool isFinite() const;
+};

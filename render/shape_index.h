@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "geometry/bounding_box.h"
+#include "geometry/point.h"
+#include "geometry/ray.h"
+
+class Shape;
+
+using ShapeList = std::vector<std::unique_ptr<Shape>>;
+
+// The scene's shapes in file order, with a bounding volume hierarchy over those of finite bounds
+// so that a ray tests only the shapes near it. Every answer is the one testing each shape in file
+// order would give: candidates go through the shapes' own hit tests, the nearest hit is the
+// smallest distance with ties to the shape earlier in the file, and boxes are widened to let
+// through every ray the float hit tests could report.
+class ShapeIndex {
+public:
+    struct Hit {
+        const Shape* shape = nullptr;  // none on a miss
+        std::size_t position = 0;      // the shape's place in the file order
+        Point point;
+        float distance = 0.0f;
+    };
+
+    // Keeps a reference to shapes, which must outlive the index and stay unchanged.
+    ShapeIndex(const ShapeList& shapes);  // NOLINT(google-explicit-constructor): a list is an index
+
+    const ShapeList& shapes() const { return *shapes_; }
+
+    // The nearest shape along the ray; a hit at the largest float distance or beyond is no hit.
+    Hit nearest(const Ray& ray) const;
+    // Whether the nearest shape along the ray is the one at position in the file order.
+    bool nearestIs(const Ray& ray, std::size_t position) const;
+
+private:
+    struct Node {
+        float low[3];  // the box, rounded outward to float
+        float high[3];
+        float center[3];
+        float spread;           // 10 × the squared half-diagonal about center
+        float horizontalReach;  // largest |x| + |z| over the box, or -1 if no member needs it
+        float rimFactor;        // rounding allowance per squared scale: grows as the shapes shrink
+        std::uint32_t first;    // leaf: first entry in members_; inner node: its second child
+        std::uint16_t count;    // shapes in a leaf; 0 for an inner node, whose first child follows
+        std::uint16_t axis;     // the axis an inner node's children were split along
+    };
+    struct Entry;
+    struct RayFrame;
+
+    void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth);
+    // Reorders entries begin..end along axis (whose centres span low..high) and returns where
+    // the second child's entries start.
+    static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin,
+                                  std::size_t end, int axis, double low, double high, int depth);
+    // Whether the ray can meet anything in node at a distance in 0..limit.
+    bool mayHit(const Node& node, const RayFrame& frame, double limit) const;
+    Hit nearestByScan(const Ray& ray) const;
+    bool offerTo(Hit& best, const Ray& ray, std::size_t position) const;
+
+    const ShapeList* shapes_;
+    std::vector<Node> nodes_;
+    std::vector<std::uint32_t> members_;    // shape positions, grouped by leaf
+    std::vector<std::uint32_t> unbounded_;  // positions tested by every ray, in file order
+};
