@@ -291,12 +291,11 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
     return best;
 }
 
-ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
-    if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
-    Hit best;
-    best.distance = kNoHit;
-    for (const std::uint32_t position : unbounded_) offerTo(best, ray, position);
-
+template <typename Visit>
+bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit) const {
+    for (const std::uint32_t position : unbounded_) {
+        if (visit(position)) return true;
+    }
     const RayFrame frame(ray);
     std::uint32_t stack[kStackDepth];
     int depth = 0;
@@ -304,10 +303,10 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
     while (depth > 0) {
         const std::uint32_t index = stack[--depth];
         const Node& node = nodes_[index];
-        if (!mayHit(node, frame, best.distance)) continue;
+        if (!mayHit(node, frame, limit)) continue;
         if (node.count > 0) {
             for (std::uint32_t i = node.first; i < node.first + node.count; ++i) {
-                offerTo(best, ray, members_[i]);
+                if (visit(members_[i])) return true;
             }
             continue;
         }
@@ -318,6 +317,17 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
         stack[depth++] = farChild;
         stack[depth++] = nearChild;
     }
+    return false;
+}
+
+ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
+    if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
+    Hit best;
+    best.distance = kNoHit;
+    search(ray, best.distance, [&](std::size_t position) {
+        offerTo(best, ray, position);
+        return false;
+    });
     return best;
 }
 
@@ -330,29 +340,8 @@ bool ShapeIndex::nearestIs(const Ray& ray, std::size_t position) const {
     target.distance = kNoHit;
     if (!offerTo(target, ray, position)) return false;
     // Any shape that would win against the target answers no: the search stops there.
-    const auto beats = [&](std::size_t other) {
+    return !search(ray, target.distance, [&](std::size_t other) {
         Hit contender = target;
         return other != position && offerTo(contender, ray, other);
-    };
-    for (const std::uint32_t other : unbounded_) {
-        if (beats(other)) return false;
-    }
-    const RayFrame frame(ray);
-    std::uint32_t stack[kStackDepth];
-    int depth = 0;
-    stack[depth++] = 0;
-    while (depth > 0) {
-        const std::uint32_t index = stack[--depth];
-        const Node& node = nodes_[index];
-        if (!mayHit(node, frame, target.distance)) continue;
-        if (node.count > 0) {
-            for (std::uint32_t i = node.first; i < node.first + node.count; ++i) {
-                if (beats(members_[i])) return false;
-            }
-            continue;
-        }
-        stack[depth++] = node.first;
-        stack[depth++] = index + 1;
-    }
-    return true;
+    });
 }

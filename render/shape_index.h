@@ -61,6 +61,11 @@ private:
     bool mayHit(const Node& node, const RayFrame& frame, double limit) const;
     Hit nearestByScan(const Ray& ray) const;
     bool offerTo(Hit& best, const Ray& ray, std::size_t position) const;
+    // Calls visit(position) for the always-tested shapes, then for those in the nodes the ray may
+    // meet within limit (read afresh at every node), until visit returns true; returns whether it
+    // did.
+    template <typename Visit>
+    bool search(const Ray& ray, const float& limit, Visit visit) const;
 
     const ShapeList* shapes_;
     std::vector<Node> nodes_;
