@@ -6,6 +6,7 @@
 #                    [--no-build]
 #
 # --max-n     largest object count rendered (100000); the counts are 1, 10, 100, ... up to it
+# --orvane-max-n  largest count Orvane renders (--max-n); above it only POV-Ray runs, shown as -
 # --runs      renders per scene and program, the median is reported (3)
 # --kinds     which fields to render (both)
 # --out       folder of the data file benchmarks.dat (bench/results)
@@ -20,6 +21,7 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 max_n=100000
+orvane_max_n=""
 runs=3
 kinds="spheres mixed"
 out_dir=$repo/bench/results
@@ -32,6 +34,7 @@ depth=2
 while [ $# -gt 0 ]; do
     case $1 in
         --max-n) max_n=$2; shift 2 ;;
+        --orvane-max-n) orvane_max_n=$2; shift 2 ;;
         --runs) runs=$2; shift 2 ;;
         --kinds) kinds=$2; shift 2 ;;
         --out) out_dir=$2; shift 2 ;;
@@ -41,6 +44,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 plot=${plot:-$out_dir/benchmarks.png}
+orvane_max_n=${orvane_max_n:-$max_n}
 
 missing=()
 command -v povray >/dev/null || missing+=(povray)
@@ -111,25 +115,39 @@ for kind in $kinds; do
         [ "$n" -le "$max_n" ] || continue
         "$generator" "$kind" "$n" >"$work/scene.ray"
         "$generator" --pov --recurse $depth "$kind" "$n" >"$work/scene.pov"
-        rays=$("$ray_count" "$work/scene.ray" $width $height -recurse $depth | awk '{ print $8 }')
+        with_orvane=$([ "$n" -le "$orvane_max_n" ] && echo 1 || echo 0)
+        rays=-
+        if [ $with_orvane = 1 ]; then
+            rays=$("$ray_count" "$work/scene.ray" $width $height -recurse $depth |
+                awk '{ print $8 }')
+        fi
 
         rm -f "$work/orvane.times" "$work/pov.times"
         for ((run = 0; run < runs; ++run)); do
             echo "$kind N=$n run $((run + 1))/$runs" >&2
-            measure "$work/orvane.times" \
-                env ORVANE_THREADS=1 "$orvane" scene.ray $width $height orvane.tga -recurse $depth
+            if [ $with_orvane = 1 ]; then
+                measure "$work/orvane.times" env ORVANE_THREADS=1 \
+                    "$orvane" scene.ray $width $height orvane.tga -recurse $depth
+            else
+                echo "- - -" >>"$work/orvane.times"
+            fi
             measure "$work/pov.times" povray +Iscene.pov +Opov.tga +W$width +H$height -A +WT1 \
                 +FT -D -V -GA File_Gamma=1.0
         done
 
         orvane_s=$(median "$work/orvane.times" 1)
         orvane_wall=$(median "$work/orvane.times" 2)
-        peak_mb=$(awk -v k="$(median "$work/orvane.times" 3)" 'BEGIN { printf "%.1f", k / 1024 }')
         pov_s=$(median "$work/pov.times" 1)
         pov_wall=$(median "$work/pov.times" 2)
-        mrays=$(awk -v r="$rays" -v s="$orvane_s" \
-            'BEGIN { printf "%.2f", (s > 0 ? r / s / 1e6 : 0) }')
-        ratio=$(awk -v o="$orvane_s" -v p="$pov_s" 'BEGIN { printf "%.3f", (p > 0 ? o / p : 0) }')
+        peak_mb=- mrays=- ratio=-
+        if [ $with_orvane = 1 ]; then
+            peak_mb=$(awk -v k="$(median "$work/orvane.times" 3)" \
+                'BEGIN { printf "%.1f", k / 1024 }')
+            mrays=$(awk -v r="$rays" -v s="$orvane_s" \
+                'BEGIN { printf "%.2f", (s > 0 ? r / s / 1e6 : 0) }')
+            ratio=$(awk -v o="$orvane_s" -v p="$pov_s" \
+                'BEGIN { printf "%.3f", (p > 0 ? o / p : 0) }')
+        fi
         row=("$kind" "$n" "$orvane_s" "$orvane_wall" "$rays" "$mrays" "$peak_mb" "$pov_s" \
             "$pov_wall" "$ratio")
         printf "$format" "${row[@]}"
@@ -146,6 +164,7 @@ set xlabel "objects N"
 set ylabel "CPU seconds (user + sys)"
 set key top left
 set grid
+set datafile missing "-"
 set xrange [0.7:150000]
 pick(kind, column) = strcol(1) eq kind ? column : 1/0
 plot "$data" using 2:(pick("spheres", \$3)) with linespoints lw 2 pt 7 title "Orvane, spheres", \
