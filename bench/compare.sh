@@ -16,7 +16,8 @@
 #
 # Times are CPU seconds (user + sys) of the whole process; POV-Ray also sleeps a while at start,
 # so its wall time is shown but not compared. Rays are primary + shadow + reflected, counted by
-# orvane_ray_count; rays per second are per Orvane CPU second.
+# orvane_ray_count; rays per second are per Orvane CPU second. When Embree was found at build time,
+# orvane_embree_compare also renders each scene and its index build + frame seconds are shown.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,13 +60,18 @@ fi
 build_dir=$repo/build/release
 if [ $build = 1 ]; then
     echo "building into $build_dir" >&2
-    (cd "$repo" && cmake --preset release -DORVANE_BUILD_BENCHMARKS=ON >/dev/null &&
-        cmake --build build/release -j2 --target Orvane orvane_scene_generator orvane_ray_count \
-            >/dev/null)
+    targets=(Orvane orvane_scene_generator orvane_ray_count)
+    (cd "$repo" && cmake --preset release -DORVANE_BUILD_BENCHMARKS=ON >/dev/null)
+    # Only configured when Embree is installed.
+    if grep -q orvane_embree_compare <<<"$(cmake --build "$build_dir" --target help)"; then
+        targets+=(orvane_embree_compare)
+    fi
+    cmake --build "$build_dir" -j2 --target "${targets[@]}" >/dev/null
 fi
 orvane=${ORVANE_BIN:-$build_dir/Orvane}
 generator=$build_dir/bench/orvane_scene_generator
 ray_count=$build_dir/bench/orvane_ray_count
+embree=$build_dir/bench/orvane_embree_compare
 for program in "$orvane" "$generator" "$ray_count"; do
     if [ ! -x "$program" ]; then
         echo "$program is missing: cmake --preset release -DORVANE_BUILD_BENCHMARKS=ON &&" \
@@ -96,6 +102,12 @@ measure() {
     echo "$cpu $wall $(cat "$work/peak")" >>"$times"
 }
 
+# Appends Embree's "build + frame" seconds for the scene to the file $1.
+measure_embree() {
+    (cd "$work" && taskset -c 0 "$embree" scene.ray $width $height -recurse $depth) |
+        awk '{ printf "%.3f\n", $2 + $4 }' >>"$1"
+}
+
 # The median of column $2 of the file $1.
 median() {
     sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print v[int((NR + 1) / 2)] }'
@@ -105,11 +117,13 @@ mkdir -p "$out_dir" "$(dirname "$plot")"
 data=$out_dir/benchmarks.dat
 {
     echo "# $width x $height, -recurse $depth, one thread, median of $runs; times in CPU seconds"
-    echo "# kind N orvane_s orvane_wall_s rays Mrays_per_s orvane_peak_MB pov_s pov_wall_s ratio"
+    echo "# kind N orvane_s orvane_wall_s rays Mrays_per_s orvane_peak_MB pov_s pov_wall_s ratio" \
+        "embree_s orvane_per_embree"
 } >"$data"
 
-format='%-8s %7s %10s %10s %12s %10s %9s %9s %9s %8s\n'
-printf "$format" kind N orvane_s wall_s rays Mrays/s peak_MB pov_s pov_wall ratio
+format='%-8s %7s %9s %9s %10s %8s %8s %8s %9s %7s %9s %9s\n'
+printf "$format" kind N orvane_s wall_s rays Mrays/s peak_MB pov_s pov_wall ratio embree_s \
+    /embree
 for kind in $kinds; do
     for n in 1 10 100 1000 10000 100000; do
         [ "$n" -le "$max_n" ] || continue
@@ -122,7 +136,7 @@ for kind in $kinds; do
                 awk '{ print $8 }')
         fi
 
-        rm -f "$work/orvane.times" "$work/pov.times"
+        rm -f "$work/orvane.times" "$work/pov.times" "$work/embree.times"
         for ((run = 0; run < runs; ++run)); do
             echo "$kind N=$n run $((run + 1))/$runs" >&2
             if [ $with_orvane = 1 ]; then
@@ -133,13 +147,19 @@ for kind in $kinds; do
             fi
             measure "$work/pov.times" povray +Iscene.pov +Opov.tga +W$width +H$height -A +WT1 \
                 +FT -D -V -GA File_Gamma=1.0
+            if [ -x "$embree" ]; then
+                measure_embree "$work/embree.times"
+            else
+                echo - >>"$work/embree.times"
+            fi
         done
 
         orvane_s=$(median "$work/orvane.times" 1)
         orvane_wall=$(median "$work/orvane.times" 2)
         pov_s=$(median "$work/pov.times" 1)
         pov_wall=$(median "$work/pov.times" 2)
-        peak_mb=- mrays=- ratio=-
+        embree_s=$(median "$work/embree.times" 1)
+        peak_mb=- mrays=- ratio=- per_embree=-
         if [ $with_orvane = 1 ]; then
             peak_mb=$(awk -v k="$(median "$work/orvane.times" 3)" \
                 'BEGIN { printf "%.1f", k / 1024 }')
@@ -147,9 +167,13 @@ for kind in $kinds; do
                 'BEGIN { printf "%.2f", (s > 0 ? r / s / 1e6 : 0) }')
             ratio=$(awk -v o="$orvane_s" -v p="$pov_s" \
                 'BEGIN { printf "%.3f", (p > 0 ? o / p : 0) }')
+            if [ "$embree_s" != - ]; then
+                per_embree=$(awk -v o="$orvane_s" -v e="$embree_s" \
+                    'BEGIN { printf "%.2f", (e > 0 ? o / e : 0) }')
+            fi
         fi
         row=("$kind" "$n" "$orvane_s" "$orvane_wall" "$rays" "$mrays" "$peak_mb" "$pov_s" \
-            "$pov_wall" "$ratio")
+            "$pov_wall" "$ratio" "$embree_s" "$per_embree")
         printf "$format" "${row[@]}"
         echo "${row[*]}" >>"$data"
     done
@@ -171,6 +195,10 @@ plot "$data" using 2:(pick("spheres", \$3)) with linespoints lw 2 pt 7 title "Or
      "$data" using 2:(pick("mixed", \$3)) with linespoints lw 2 pt 5 title "Orvane, mixed", \
      "$data" using 2:(pick("spheres", \$8)) with linespoints lw 2 dt 2 pt 6 \
          title "POV-Ray, spheres", \
-     "$data" using 2:(pick("mixed", \$8)) with linespoints lw 2 dt 2 pt 4 title "POV-Ray, mixed"
+     "$data" using 2:(pick("mixed", \$8)) with linespoints lw 2 dt 2 pt 4 title "POV-Ray, mixed", \
+     "$data" using 2:(pick("spheres", \$11)) with linespoints lw 1 dt 3 pt 8 \
+         title "Embree frame, spheres", \
+     "$data" using 2:(pick("mixed", \$11)) with linespoints lw 1 dt 3 pt 10 \
+         title "Embree frame, mixed"
 EOF
 echo "table: $data, plot: $plot" >&2
