@@ -185,7 +185,7 @@ set output "$plot"
 set title "640 × 480, -recurse $depth, one thread (median of $runs)"
 set logscale xy
 set xlabel "objects N"
-set ylabel "CPU seconds (user + sys)"
+set ylabel "seconds: CPU (user + sys); Embree: index + frame"
 set key top left
 set grid
 set datafile missing "-"
@@ -196,9 +196,9 @@ plot "$data" using 2:(pick("spheres", \$3)) with linespoints lw 2 pt 7 title "Or
      "$data" using 2:(pick("spheres", \$8)) with linespoints lw 2 dt 2 pt 6 \
          title "POV-Ray, spheres", \
      "$data" using 2:(pick("mixed", \$8)) with linespoints lw 2 dt 2 pt 4 title "POV-Ray, mixed", \
-     "$data" using 2:(pick("spheres", \$11)) with linespoints lw 1 dt 3 pt 8 \
+     "$data" using 2:(pick("spheres", \$11)) with linespoints lw 1 dt 3 pt 8 lc "dark-red" \
          title "Embree frame, spheres", \
-     "$data" using 2:(pick("mixed", \$11)) with linespoints lw 1 dt 3 pt 10 \
+     "$data" using 2:(pick("mixed", \$11)) with linespoints lw 1 dt 3 pt 10 lc "black" \
          title "Embree frame, mixed"
 EOF
 echo "table: $data, plot: $plot" >&2
