@@ -62,29 +62,27 @@ BENCHMARK(BM_CylinderMiss);
 BENCHMARK(BM_CylinderMissAboveTop);
 
 // A floor, three spheres (one a mirror), a tube and two lights.
-struct SmallScene {
+ShapeList smallSceneShapes() {
     ShapeList shapes;
-    LightList lights;
+    shapes.push_back(std::make_unique<Plane>(0, 1, 0, 120, 0.55f, 0.55f, 0.6f, 0.3f, 40, nullptr));
+    shapes.push_back(std::make_unique<Sphere>(-130, -40, -120, 80, 1, 0.3f, 0.2f, 0, 25, nullptr));
+    shapes.push_back(
+        std::make_unique<Sphere>(60, -60, -40, 60, 0.9f, 0.9f, 0.9f, 0.6f, 60, nullptr));
+    shapes.push_back(std::make_unique<Sphere>(200, 40, -250, 70, 0.2f, 0.4f, 1, 0.2f, 15, nullptr));
+    shapes.push_back(
+        std::make_unique<Cylinder>(-20, -40, -300, 40, 160, 0.3f, 0.9f, 0.3f, 0, 30, nullptr));
+    return shapes;
+}
 
-    SmallScene() {
-        shapes.push_back(
-            std::make_unique<Plane>(0, 1, 0, 120, 0.55f, 0.55f, 0.6f, 0.3f, 40, nullptr));
-        shapes.push_back(
-            std::make_unique<Sphere>(-130, -40, -120, 80, 1, 0.3f, 0.2f, 0, 25, nullptr));
-        shapes.push_back(
-            std::make_unique<Sphere>(60, -60, -40, 60, 0.9f, 0.9f, 0.9f, 0.6f, 60, nullptr));
-        shapes.push_back(
-            std::make_unique<Sphere>(200, 40, -250, 70, 0.2f, 0.4f, 1, 0.2f, 15, nullptr));
-        shapes.push_back(
-            std::make_unique<Cylinder>(-20, -40, -300, 40, 160, 0.3f, 0.9f, 0.3f, 0, 30, nullptr));
-        lights.emplace_back(250, 350, 350, 0.9f, 0.9f, 0.85f);
-        lights.emplace_back(-300, 200, 100, 0.4f, 0.4f, 0.5f);
-    }
+struct SmallScene {
+    ShapeList shapes = smallSceneShapes();
+    LightList lights{{250, 350, 350, 0.9f, 0.9f, 0.85f}, {-300, 200, 100, 0.4f, 0.4f, 0.5f}};
+    ShapeIndex index{shapes};
 };
 
 // The one place that knows how trace is called.
 Color traceInScene(const Ray& ray, const SmallScene& scene) {
-    return trace(ray, scene.shapes, scene.lights, 2);
+    return trace(ray, scene.index, scene.lights, 2);
 }
 
 // One primary ray every 20 pixels over a 640 × 480 picture.

@@ -25,16 +25,17 @@ struct RayCounts {
 struct LoadedScene {
     ShapeList shapes;
     LightList lights;
+    ShapeIndex index{shapes};
 };
 
 void follow(const Ray& ray, const LoadedScene& scene, int maxDepth, int reflectionLevel,
             RayCounts& counts) {
-    Point p;
-    const Shape* hit = nearestHit(ray, scene.shapes, p);
+    const ShapeIndex::Hit nearest = scene.index.nearest(ray);
+    const Shape* hit = nearest.shape;
     if (hit == nullptr) return;
     counts.shadow += static_cast<long long>(scene.lights.size());
     if (hit->reflectivity > 0.0f && reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
-        if (const auto bounce = reflectedRay(*hit, ray, p)) {
+        if (const auto bounce = reflectedRay(*hit, ray, nearest.point)) {
             ++counts.reflected;
             follow(*bounce, scene, maxDepth, reflectionLevel + 1, counts);
         }
@@ -57,6 +58,7 @@ int main(int argc, char** argv) {
     if (quiet == nullptr) return 1;
     { SceneReader reader(argv[1], scene.shapes, scene.lights, quiet); }
     std::fclose(quiet);
+    scene.index = ShapeIndex(scene.shapes);
 
     RayCounts counts;
     for (int row = 0, y = height / 2; row < height; ++row, --y) {
