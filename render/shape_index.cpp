@@ -11,6 +11,10 @@ namespace {
 // A hit this far away or farther is never taken.
 constexpr float kNoHit = std::numeric_limits<float>::max();
 constexpr std::size_t kLeafSize = 4;
+constexpr unsigned kCountBits = 3;
+constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
+// Positions from here on stay out of the tree, so that node and member indices fit their fields.
+constexpr std::size_t kLargestIndexedCount = std::size_t{1} << 28;
 // A float hit test rounds its discriminant by up to about 16 × 2^-24 times the squared scale S² of
 // the coordinates involved, so a hit it reports lies within sqrt(r² + c S²) of the centre or axis
 // instead of r; c is that bound doubled twice (on random grazing rays the worst seen is 9 × 2^-24).
@@ -26,6 +30,7 @@ constexpr double kSmallestHorizontalSquare = 1e-20;
 // Below this depth splits halve by count, so no tree is deeper than this plus 32.
 constexpr int kSurfaceAreaSplitDepth = 48;
 constexpr int kStackDepth = kSurfaceAreaSplitDepth + 40;
+static_assert(kLeafSize <= kCountMask, "a leaf's count must fit its bits");
 constexpr int kBins = 16;
 
 void enclose(std::optional<BoundingBox>& sum, const BoundingBox& box) {
@@ -42,6 +47,8 @@ double surfaceArea(const BoundingBox& box) {
     const double z = box.high[2] - box.low[2];
     return x * y + y * z + z * x;
 }
+
+double square(double x) { return x * x; }
 
 double largestMagnitude(const Point& p) {
     return std::max({std::fabs(double{p.x}), std::fabs(double{p.y}), std::fabs(double{p.z})});
@@ -81,14 +88,15 @@ struct ShapeIndex::Entry {
 
 struct ShapeIndex::RayFrame {
     double origin[3];
-    double direction[3];
-    double inverse[3];
+    double inverse[3];  // ±infinity along an axis the ray does not move along
+    bool backward[3];   // whether the ray runs toward smaller coordinates (a -0 direction does)
     double horizontal;  // |x| + |z| of the origin
 
     explicit RayFrame(const Ray& ray)
         : origin{ray.origin.x, ray.origin.y, ray.origin.z},
-          direction{ray.direction.x, ray.direction.y, ray.direction.z},
-          inverse{1.0 / direction[0], 1.0 / direction[1], 1.0 / direction[2]},
+          inverse{1.0 / double{ray.direction.x}, 1.0 / double{ray.direction.y},
+                  1.0 / double{ray.direction.z}},
+          backward{std::signbit(inverse[0]), std::signbit(inverse[1]), std::signbit(inverse[2])},
           horizontal(horizontalMagnitude(ray.origin)) {}
 };
 
@@ -98,7 +106,7 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
         const std::optional<ShapeBounds> bounds = shapes[position]->bounds();
         const bool indexable = bounds && bounds->box.isFinite() && std::isfinite(bounds->radius) &&
                                bounds->box.largestMagnitude() <= kLargestIndexedMagnitude &&
-                               position < std::numeric_limits<std::uint32_t>::max();
+                               position < kLargestIndexedCount;
         if (indexable) {
             Entry entry{static_cast<std::uint32_t>(position), *bounds, {}};
             for (int axis = 0; axis < 3; ++axis) entry.center[axis] = bounds->box.centerAlong(axis);
@@ -110,12 +118,13 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
     if (!entries.empty()) {
         nodes_.reserve(2 * (entries.size() / kLeafSize + 1));
         members_.reserve(entries.size());
-        build(entries, 0, entries.size(), 0);
+        nodes_.resize(1);
+        build(entries, 0, entries.size(), 0, 0);
     }
 }
 
 void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
-                       int depth) {
+                       int depth, std::size_t index) {
     BoundingBox box = entries[begin].bounds.box;
     double centerLow[3] = {entries[begin].center[0], entries[begin].center[1],
                            entries[begin].center[2]};
@@ -131,32 +140,23 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
             centerHigh[axis] = std::max(centerHigh[axis], entries[i].center[axis]);
         }
     }
-    Node node{};
-    double halfDiagonalSquare = 0.0;
+    Node& node = nodes_[index];
     for (int axis = 0; axis < 3; ++axis) {
         node.low[axis] = roundedDown(box.low[axis]);
         node.high[axis] = roundedUp(box.high[axis]);
-        node.center[axis] = static_cast<float>(box.centerAlong(axis));
-        const double side = std::max(node.center[axis] - box.low[axis],
-                                     box.high[axis] - node.center[axis]);
-        halfDiagonalSquare += side * side;
     }
-    node.spread = roundedUp(10.0 * halfDiagonalSquare);
-    node.horizontalReach =
-        horizontal ? roundedUp(std::max(std::fabs(box.low[0]), std::fabs(box.high[0])) +
-                               std::max(std::fabs(box.low[2]), std::fabs(box.high[2])))
-                   : -1.0f;
     // With no radius to spread it over, the allowance falls back to its square-root bound.
-    node.rimFactor = smallestRadius > 0.0
-                         ? roundedUp(kRoundingPerSquaredScale / (2.0 * smallestRadius))
-                         : std::numeric_limits<float>::infinity();
-    const std::size_t index = nodes_.size();
-    nodes_.push_back(node);
+    const float rimFactor = smallestRadius > 0.0
+                                ? roundedUp(kRoundingPerSquaredScale / (2.0 * smallestRadius))
+                                : std::numeric_limits<float>::infinity();
+    node.rimFactor = horizontal ? -rimFactor : rimFactor;
 
     if (end - begin <= kLeafSize) {
-        nodes_[index].first = static_cast<std::uint32_t>(members_.size());
-        nodes_[index].count = static_cast<std::uint16_t>(end - begin);
-        for (std::size_t i = begin; i < end; ++i) members_.push_back(entries[i].position);
+        node.firstAndCount = static_cast<std::uint32_t>(members_.size() << kCountBits | (end - begin));
+        for (std::size_t i = begin; i < end; ++i) {
+            const std::uint32_t position = entries[i].position;
+            members_.push_back({(*shapes_)[position].get(), position});
+        }
         return;
     }
 
@@ -166,10 +166,11 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
     }
     const std::size_t middle = splitPoint(entries, begin, end, axis, centerLow[axis],
                                           centerHigh[axis], depth);
-    nodes_[index].axis = static_cast<std::uint16_t>(axis);
-    build(entries, begin, middle, depth + 1);
-    nodes_[index].first = static_cast<std::uint32_t>(nodes_.size());
-    build(entries, middle, end, depth + 1);
+    const std::size_t children = nodes_.size();
+    node.firstAndCount = static_cast<std::uint32_t>(children << kCountBits);
+    nodes_.resize(children + 2);
+    build(entries, begin, middle, depth + 1, children);
+    build(entries, middle, end, depth + 1, children + 1);
 }
 
 std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
@@ -231,45 +232,46 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
     return middle;
 }
 
-bool ShapeIndex::mayHit(const Node& node, const RayFrame& frame, double limit) const {
-    // (d + h)² <= 1.125 d² + 9 h² for the distance d to the node's centre and its half-diagonal h.
-    double squaredScale = node.spread;
+bool ShapeIndex::mayHit(const Node& node, const RayFrame& frame, double limit, double& enter) {
+    double below[3];  // origin minus the box's low side, per axis
+    double above[3];  // the box's high side minus origin
+    // The farthest point of the box from the origin bounds every member's squared scale.
+    double squaredScale = 0.0;
     for (int axis = 0; axis < 3; ++axis) {
-        const double offset = frame.origin[axis] - node.center[axis];
-        squaredScale += 1.125 * offset * offset;
+        below[axis] = frame.origin[axis] - node.low[axis];
+        above[axis] = node.high[axis] - frame.origin[axis];
+        squaredScale += square(std::max(std::fabs(below[axis]), std::fabs(above[axis])));
     }
-    if (node.horizontalReach >= 0.0f) {
-        const double reach = frame.horizontal + node.horizontalReach;
-        squaredScale = std::max(squaredScale, reach * reach + node.spread);
+    const bool horizontal = std::signbit(node.rimFactor);
+    if (horizontal) {
+        // A tube's radius is at most half the box's width, which the farthest point covers.
+        squaredScale += square(frame.horizontal +
+                               std::max(std::fabs(node.low[0]), std::fabs(node.high[0])) +
+                               std::max(std::fabs(node.low[2]), std::fabs(node.high[2])));
     }
     // sqrt(r² + x) - r is at most x / 2r and at most sqrt(x); the smaller is taken.
-    double allowance = squaredScale * node.rimFactor;
+    double allowance = squaredScale * std::fabs(node.rimFactor);
     const double spread = kRoundingPerSquaredScale * squaredScale;
     if (!(allowance * allowance <= spread)) allowance = std::sqrt(spread);
     if (allowance < kSmallestAllowance) allowance = kSmallestAllowance;
 
-    double enter = 0.0;
-    double leave = limit;
+    // Slabs as signed distances; an axis the ray does not move along gives ±infinity, or NaN on
+    // the slab's very edge, and NaN never narrows the interval.
+    double nearest = 0.0;
+    double farthest = limit;
     for (int axis = 0; axis < 3; ++axis) {
-        const double low = node.low[axis] - allowance;
-        const double high = node.high[axis] + allowance;
-        const double o = frame.origin[axis];
-        if (frame.direction[axis] == 0.0) {
-            if (o < low || o > high) return false;
-            continue;
-        }
-        double near = (low - o) * frame.inverse[axis];
-        double far = (high - o) * frame.inverse[axis];
-        if (near > far) std::swap(near, far);
-        enter = std::max(enter, near);
-        leave = std::min(leave, far);
-        if (enter > leave) return false;
+        const double toLow = -(below[axis] + allowance) * frame.inverse[axis];
+        const double toHigh = (above[axis] + allowance) * frame.inverse[axis];
+        const double near = frame.backward[axis] ? toHigh : toLow;
+        const double far = frame.backward[axis] ? toLow : toHigh;
+        nearest = near > nearest ? near : nearest;
+        farthest = far < farthest ? far : farthest;
     }
-    return true;
+    enter = nearest;
+    return nearest <= farthest;
 }
 
-bool ShapeIndex::offerTo(Hit& best, const Ray& ray, std::size_t position) const {
-    const Shape& shape = *(*shapes_)[position];
+bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Shape& shape, std::size_t position) {
     Point point;
     float distance;
     if (!shape.intersect(ray, point, distance)) return false;
@@ -286,7 +288,7 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
     Hit best;
     best.distance = kNoHit;
     for (std::size_t position = 0; position < shapes_->size(); ++position) {
-        offerTo(best, ray, position);
+        offerTo(best, ray, *(*shapes_)[position], position);
     }
     return best;
 }
@@ -294,38 +296,60 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
 template <typename Visit>
 bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit) const {
     for (const std::uint32_t position : unbounded_) {
-        if (visit(position)) return true;
+        if (visit(*(*shapes_)[position], position)) return true;
     }
     const RayFrame frame(ray);
-    std::uint32_t stack[kStackDepth];
+    double enter;
+    if (!mayHit(nodes_[0], frame, limit, enter)) return false;
+    // Children the ray enters farther away wait here, with where it enters them.
+    struct Pending {
+        std::uint32_t index;
+        double enter;
+    };
+    Pending stack[kStackDepth];
     int depth = 0;
-    stack[depth++] = 0;
-    while (depth > 0) {
-        const std::uint32_t index = stack[--depth];
+    std::uint32_t index = 0;
+    for (;;) {
         const Node& node = nodes_[index];
-        if (!mayHit(node, frame, limit)) continue;
-        if (node.count > 0) {
-            for (std::uint32_t i = node.first; i < node.first + node.count; ++i) {
-                if (visit(members_[i])) return true;
+        const std::uint32_t count = node.firstAndCount & kCountMask;
+        const std::uint32_t first = node.firstAndCount >> kCountBits;
+        if (count == 0) {
+            double enterFirst;
+            double enterSecond;
+            const bool hitsFirst = mayHit(nodes_[first], frame, limit, enterFirst);
+            const bool hitsSecond = mayHit(nodes_[first + 1], frame, limit, enterSecond);
+            if (hitsFirst && hitsSecond) {
+                // The nearer child first, so that its hits shrink the limit for the other.
+                const bool secondNearer = enterSecond < enterFirst;
+                stack[depth++] = secondNearer ? Pending{first, enterFirst}
+                                              : Pending{first + 1, enterSecond};
+                index = secondNearer ? first + 1 : first;
+                continue;
             }
-            continue;
+            if (hitsFirst || hitsSecond) {
+                index = hitsFirst ? first : first + 1;
+                continue;
+            }
+        } else {
+            for (std::uint32_t i = first; i < first + count; ++i) {
+                if (visit(*members_[i].shape, members_[i].position)) return true;
+            }
         }
-        // The child on the ray's side of the split is visited first, to shrink the limit early.
-        std::uint32_t nearChild = index + 1;
-        std::uint32_t farChild = node.first;
-        if (frame.direction[node.axis] < 0.0) std::swap(nearChild, farChild);
-        stack[depth++] = farChild;
-        stack[depth++] = nearChild;
+        // The limit may have shrunk below where a waiting child begins.
+        do {
+            if (depth == 0) return false;
+            --depth;
+        } while (stack[depth].enter > limit);
+        index = stack[depth].index;
     }
-    return false;
 }
 
 ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
     if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
     Hit best;
     best.distance = kNoHit;
-    search(ray, best.distance, [&](std::size_t position) {
-        offerTo(best, ray, position);
+    search(ray, best.distance, [&](const Shape& shape, std::size_t position) {
+        offerTo(best, ray, shape, position);
         return false;
     });
     return best;
@@ -338,10 +362,10 @@ bool ShapeIndex::nearestIs(const Ray& ray, std::size_t position) const {
     }
     Hit target;
     target.distance = kNoHit;
-    if (!offerTo(target, ray, position)) return false;
+    if (!offerTo(target, ray, *(*shapes_)[position], position)) return false;
     // Any shape that would win against the target answers no: the search stops there.
-    return !search(ray, target.distance, [&](std::size_t other) {
+    return !search(ray, target.distance, [&](const Shape& other, std::size_t otherPosition) {
         Hit contender = target;
-        return other != position && offerTo(contender, ray, other);
+        return otherPosition != position && offerTo(contender, ray, other, otherPosition);
     });
 }

@@ -38,37 +38,44 @@ public:
     bool nearestIs(const Ray& ray, std::size_t position) const;
 
 private:
+    // 32 bytes, so that two siblings, which are stored side by side, share a cache line.
     struct Node {
         float low[3];  // the box, rounded outward to float
         float high[3];
-        float center[3];
-        float spread;           // 10 × the squared half-diagonal about center
-        float horizontalReach;  // largest |x| + |z| over the box, or -1 if no member needs it
-        float rimFactor;        // rounding allowance per squared scale: grows as the shapes shrink
-        std::uint32_t first;    // leaf: first entry in members_; inner node: its second child
-        std::uint16_t count;    // shapes in a leaf; 0 for an inner node, whose first child follows
-        std::uint16_t axis;     // the axis an inner node's children were split along
+        // Rounding allowance per squared scale, growing as the shapes shrink; negative when some
+        // member's rounding also grows with its distance from the scene origin.
+        float rimFactor;
+        // Leaf: first entry in members_ << kCountBits | shape count. Inner node: index of the
+        // first of its two adjacent children << kCountBits.
+        std::uint32_t firstAndCount;
+    };
+    struct Member {
+        const Shape* shape;
+        std::uint32_t position;  // in the file order
     };
     struct Entry;
     struct RayFrame;
 
-    void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth);
+    // Fills nodes_[index] with the entries begin..end and builds its subtree.
+    void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
+               std::size_t index);
     // Reorders entries begin..end along axis (whose centres span low..high) and returns where
     // the second child's entries start.
     static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin,
                                   std::size_t end, int axis, double low, double high, int depth);
-    // Whether the ray can meet anything in node at a distance in 0..limit.
-    bool mayHit(const Node& node, const RayFrame& frame, double limit) const;
+    // Whether the ray can meet anything in node at a distance in 0..limit; if so, sets enter to
+    // where it enters the widened box.
+    static bool mayHit(const Node& node, const RayFrame& frame, double limit, double& enter);
     Hit nearestByScan(const Ray& ray) const;
-    bool offerTo(Hit& best, const Ray& ray, std::size_t position) const;
-    // Calls visit(position) for the always-tested shapes, then for those in the nodes the ray may
-    // meet within limit (read afresh at every node), until visit returns true; returns whether it
-    // did.
+    static bool offerTo(Hit& best, const Ray& ray, const Shape& shape, std::size_t position);
+    // Calls visit(shape, position) for the always-tested shapes, then for those in the nodes the ray
+    // may meet within limit (read afresh at every node), until visit returns true; returns whether
+    // it did.
     template <typename Visit>
     bool search(const Ray& ray, const float& limit, Visit visit) const;
 
     const ShapeList* shapes_;
     std::vector<Node> nodes_;
-    std::vector<std::uint32_t> members_;    // shape positions, grouped by leaf
+    std::vector<Member> members_;           // grouped by leaf
     std::vector<std::uint32_t> unbounded_;  // positions tested by every ray, in file order
 };
