@@ -187,6 +187,20 @@ TEST(Driver, RendersHostileScenesIntoCompletePictures) {
     }
 }
 
+TEST(Driver, SeveralThreadsGiveTheOneThreadBytes) {
+    TempDir dir;
+    const std::string scene = std::string(ORVANE_EXAMPLES_DIR) + "/showcase.ray";
+    const auto render = [&](const char* threads) {
+        setenv("ORVANE_THREADS", threads, 1);
+        const std::string out = dir.path(std::string(threads) + ".tga");
+        const RunResult run = runWith({scene.c_str(), "97", "61", out.c_str(), "-recurse", "3"});
+        unsetenv("ORVANE_THREADS");
+        return std::pair(run.console + run.errors, readFile(out));
+    };
+    const auto single = render("1");
+    for (const char* threads : {"2", "5"}) EXPECT_EQ(render(threads), single) << threads;
+}
+
 TEST(Executable, ExitStatusAndConsoleMatchTheLibraryRun) {
     TempDir dir;
     const std::string scene =

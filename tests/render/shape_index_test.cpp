@@ -1,0 +1,159 @@
+#include "render/shape_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "shapes/cylinder.h"
+#include "shapes/plane.h"
+#include "shapes/sphere.h"
+
+namespace {
+
+// Every shape tested in file order: the answer the index must give.
+ShapeIndex::Hit scan(const ShapeList& shapes, const Ray& ray) {
+    ShapeIndex::Hit best;
+    best.distance = std::numeric_limits<float>::max();
+    for (std::size_t position = 0; position < shapes.size(); ++position) {
+        Point point;
+        float distance;
+        if (shapes[position]->intersect(ray, point, distance) && distance < best.distance) {
+            best = {shapes[position].get(), position, point, distance};
+        }
+    }
+    return best;
+}
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class RandomScene {
+public:
+    RandomScene(unsigned seed, float scale) : random_(seed), scale_(scale) {
+        const int count = std::uniform_int_distribution<int>(1, 300)(random_);
+        for (int i = 0; i < count; ++i) add();
+    }
+
+    const ShapeList& shapes() const { return shapes_; }
+
+    // Rays as the tracer sends them: from the eye, from a light toward a point on a shape, from a
+    // point on a shape outward, and grazing a shape's silhouette.
+    Ray ray() {
+        const Point target = pointNear();
+        switch (std::uniform_int_distribution<int>(0, spheres_.empty() ? 2 : 3)(random_)) {
+            case 0:
+                return Point(0, 0, 256).rayTo(target);
+            case 1:
+                return target.rayFrom(Point(coordinate(2), coordinate(2), coordinate(2)));
+            case 2:
+                return Ray(target, coordinate(1), coordinate(1), coordinate(1));
+            default: {
+                const auto& [center, radius] = spheres_[pick(spheres_.size())];
+                const Point rim(center.x + radius, center.y, center.z);
+                return Point(rim.x, rim.y + coordinate(1), rim.z + 5 * scale_).rayTo(rim);
+            }
+        }
+    }
+
+private:
+    float coordinate(float reach) {
+        return std::uniform_real_distribution<float>(-reach * scale_, reach * scale_)(random_);
+    }
+    std::size_t pick(std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(random_);
+    }
+    float size() { return std::uniform_real_distribution<float>(0.0f, 0.2f * scale_)(random_); }
+
+    void add() {
+        const int kind = std::uniform_int_distribution<int>(0, 19)(random_);
+        if (kind == 0) {
+            shapes_.push_back(std::make_unique<Plane>(coordinate(1), 1, coordinate(1),
+                                                      coordinate(1), 1, 1, 1, 0, 1, nullptr));
+        } else if (kind == 1 && !spheres_.empty()) {
+            // The same ball again: the earlier one must win every tie.
+            const auto& [center, radius] = spheres_[pick(spheres_.size())];
+            addSphere(center, radius);
+        } else if (kind < 8) {
+            const float radius = size();
+            shapes_.push_back(std::make_unique<Cylinder>(coordinate(1), coordinate(1),
+                                                         coordinate(1), radius, 4 * size() - radius,
+                                                         1, 1, 1, 0, 1, nullptr));
+        } else {
+            addSphere(Point(coordinate(1), coordinate(1), coordinate(1)), kind == 8 ? -size() : size());
+        }
+    }
+
+    void addSphere(const Point& center, float radius) {
+        shapes_.push_back(std::make_unique<Sphere>(center.x, center.y, center.z, radius, 1, 1, 1, 0,
+                                                   1, nullptr));
+        spheres_.push_back({center, radius});
+    }
+
+    Point pointNear() {
+        const auto& [center, radius] = spheres_.empty() ? std::pair(Point(), 1.0f)
+                                                        : spheres_[pick(spheres_.size())];
+        return Point(center.x + radius * 0.9f, center.y + coordinate(0.01f), center.z + radius * 0.3f);
+    }
+
+    std::mt19937 random_;
+    float scale_;
+    ShapeList shapes_;
+    std::vector<std::pair<Point, float>> spheres_;
+};
+
+TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
+    for (const float scale : {1e-3f, 1.0f, 30.0f, 1000.0f, 1e6f}) {
+        for (unsigned seed = 1; seed <= 12; ++seed) {
+            RandomScene scene(seed, scale);
+            const ShapeIndex index(scene.shapes());
+            for (int i = 0; i < 3000; ++i) {
+                const Ray ray = scene.ray();
+                const ShapeIndex::Hit expected = scan(scene.shapes(), ray);
+                const ShapeIndex::Hit actual = index.nearest(ray);
+                SCOPED_TRACE(testing::Message() << "scale " << scale << " seed " << seed << " ray " << i);
+                ASSERT_EQ(actual.shape, expected.shape);
+                if (expected.shape == nullptr) continue;
+                ASSERT_EQ(actual.position, expected.position);
+                ASSERT_TRUE(sameBits(actual.distance, expected.distance));
+                ASSERT_TRUE(sameBits(actual.point.x, expected.point.x) &&
+                            sameBits(actual.point.y, expected.point.y) &&
+                            sameBits(actual.point.z, expected.point.z));
+                // The shadow query: true for the nearest shape only, whatever else the ray meets.
+                ASSERT_TRUE(index.nearestIs(ray, expected.position));
+                const std::size_t other = (expected.position + 1 + i) % scene.shapes().size();
+                ASSERT_EQ(index.nearestIs(ray, other), other == expected.position);
+            }
+        }
+    }
+}
+
+TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
+    ShapeList shapes;
+    shapes.push_back(std::make_unique<Sphere>(0, 0, -50, 10, 1, 1, 1, 0, 1, nullptr));
+    shapes.push_back(std::make_unique<Plane>(0, 1, 0, 5, 1, 1, 1, 0, 1, nullptr));
+    shapes.push_back(std::make_unique<Sphere>(0, 0, -50, 10, 1, 1, 1, 0, 1, nullptr));
+    shapes.push_back(std::make_unique<Sphere>(1e30f, 0, 0, 1e29f, 1, 1, 1, 0, 1, nullptr));
+    shapes.push_back(std::make_unique<Sphere>(NAN, 0, 0, 1, 1, 1, 1, 0, 1, nullptr));
+    shapes.push_back(std::make_unique<Cylinder>(0, 0, -50, 20, 40, 1, 1, 1, 0, 1, nullptr));
+    const ShapeIndex index(shapes);
+    const Ray rays[] = {
+        Point(0, 0, 256).rayTo(Point(0, 0, -50)),
+        Point(0, 0, 256).rayTo(Point(0, -100, 0)),
+        Point(0, 0, 0).rayTo(Point(1, 0, 0)),
+        Ray(Point(0, 0, 256), 0, 0, 0),
+        Ray(Point(0, 0, 256), Vector(0, 0, -1)),
+        Ray(Point(1e16f, 0, 0), -1, 0, 0),
+        Ray(Point(NAN, 0, 0), 0, 0, -1),
+        Ray(Point(0, 100, -50), 1e-12f, -1, 0),
+    };
+    for (const Ray& ray : rays) {
+        const ShapeIndex::Hit expected = scan(shapes, ray);
+        EXPECT_EQ(index.nearest(ray).shape, expected.shape);
+        if (expected.shape != nullptr) {
+            EXPECT_TRUE(index.nearestIs(ray, expected.position));
+        }
+    }
+}
+
+}  // namespace
