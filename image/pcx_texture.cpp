@@ -116,6 +116,12 @@ bool PcxTexture::load(const char* fileName) {
     return true;
 }
 
+std::shared_ptr<const PcxTexture> loadPcxTexture(const char* fileName) {
+    auto texture = std::make_shared<PcxTexture>();
+    if (!texture->load(fileName)) return nullptr;
+    return texture;
+}
+
 int PcxTexture::paletteIndex(int u, int v) const {
     const int column = std::clamp(u, 0, width - 1);
     const int row = std::clamp(v, 0, height - 1);

@@ -28,3 +28,6 @@ public:
 private:
     int paletteIndex(int u, int v) const;
 };
+
+// The texture in fileName, to be shared by the shapes that show it; none when it does not load.
+std::shared_ptr<const PcxTexture> loadPcxTexture(const char* fileName);

@@ -102,6 +102,7 @@ struct ShapeIndex::RayFrame {
 
 ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
     std::vector<Entry> entries;
+    entries.reserve(shapes.size());
     for (std::size_t position = 0; position < shapes.size(); ++position) {
         const std::optional<ShapeBounds> bounds = shapes[position]->bounds();
         const bool indexable = bounds && bounds->box.isFinite() && std::isfinite(bounds->radius) &&

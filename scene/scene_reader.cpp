@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "image/texture_cache.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/sphere.h"
@@ -56,32 +57,25 @@ std::array<float, count> readNumbers(std::FILE* file) {
     return values;
 }
 
-std::string number(float value) {
+void append(std::string& line, const char* text) { line += text; }
+
+void append(std::string& line, const std::string& text) { line += text; }
+
+void append(std::string& line, float value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
-}
-
-std::string quoted(const char* prefix, const std::string& token) {
-    return std::string(prefix) + '"' + token + '"';
-}
-
-std::string texturePart(const Token& texture) { return " TextureFile (" + texture.text + ")"; }
-
-std::string materialPart(const char* specularLabel, float reflectivity, float specularity) {
-    return " Reflectivity (" + number(reflectivity) + ") " + specularLabel + " (" +
-           number(specularity) + ")";
-}
-
-std::string colorPart(float red, float green, float blue) {
-    return " Color (" + number(red) + "," + number(green) + "," + number(blue) + ")";
-}
-
-std::string triple(float x, float y, float z) {
-    return "(" + number(x) + "," + number(y) + "," + number(z) + ")";
+    const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+    line.append(text, static_cast<std::size_t>(length));
 }
 
 }  // namespace
+
+template <typename... Pieces>
+void SceneReader::writeLine(const Pieces&... pieces) {
+    line_.clear();
+    (append(line_, pieces), ...);
+    line_ += '\n';
+    std::fwrite(line_.data(), 1, line_.size(), console_);
+}
 
 SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,
                          std::vector<Light>& lights, std::FILE* console)
@@ -98,24 +92,22 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
         }
     }
     if (sceneFile == nullptr) {
-        writeLine(quoted("ERROR: Unable to open file ", fileName));
-        return;
+        writeLine("ERROR: Unable to open file \"", fileName, "\"");
+    } else {
+        writeLine("-------------- Building Scene -------------");
+        writeLine("Camera: Position (0,0,256)");
+        readObjects(shapes, lights);
+        std::fclose(sceneFile);
+        sceneFile = nullptr;
     }
-    writeLine("-------------- Building Scene -------------");
-    writeLine("Camera: Position (0,0,256)");
-    readObjects(shapes, lights);
-    std::fclose(sceneFile);
-    sceneFile = nullptr;
-}
-
-void SceneReader::writeLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), console_);
-    std::fputc('\n', console_);
+    // Once for the whole echo: a flush per line costs a write per object. Nothing else reaches
+    // the console or the error stream while the file is read.
     std::fflush(console_);
 }
 
 void SceneReader::readObjects(std::vector<std::unique_ptr<Shape>>& shapes,
                               std::vector<Light>& lights) {
+    TextureCache textures;
     for (;;) {
         const Token keyword = readToken(sceneFile);
         // A keyword that runs into the end of the file is not processed; a read error ends the
@@ -124,33 +116,37 @@ void SceneReader::readObjects(std::vector<std::unique_ptr<Shape>>& shapes,
         if (keyword.is("Sphere")) {
             const auto v = readNumbers<9>(sceneFile);
             const Token texture = readToken(sceneFile);
-            writeLine("Sphere: Center " + triple(v[0], v[1], v[2]) + " Radius (" + number(v[3]) +
-                      ")" + colorPart(v[4], v[5], v[6]) + materialPart("Specularity", v[7], v[8]) +
-                      texturePart(texture));
+            writeLine("Sphere: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
+                      ") Color (", v[4], ",", v[5], ",", v[6], ") Reflectivity (", v[7],
+                      ") Specularity (", v[8], ") TextureFile (", texture.text, ")");
             shapes.push_back(std::make_unique<Sphere>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
-                                                      v[7], v[8], texture.fileName()));
+                                                      v[7], v[8],
+                                                      textures.find(texture.fileName())));
         } else if (keyword.is("Cylinder")) {
             const auto v = readNumbers<10>(sceneFile);
             const Token texture = readToken(sceneFile);
-            writeLine("Cylinder: Center " + triple(v[0], v[1], v[2]) + " Radius (" + number(v[3]) +
-                      ") Height (" + number(v[4]) + ")" + colorPart(v[5], v[6], v[7]) +
-                      materialPart("Specular", v[8], v[9]) + texturePart(texture));
+            writeLine("Cylinder: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
+                      ") Height (", v[4], ") Color (", v[5], ",", v[6], ",", v[7],
+                      ") Reflectivity (", v[8], ") Specular (", v[9], ") TextureFile (",
+                      texture.text, ")");
             shapes.push_back(std::make_unique<Cylinder>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
-                                                        v[7], v[8], v[9], texture.fileName()));
+                                                        v[7], v[8], v[9],
+                                                        textures.find(texture.fileName())));
         } else if (keyword.is("Plane")) {
             const auto v = readNumbers<9>(sceneFile);
             const Token texture = readToken(sceneFile);
-            writeLine("Plane: Equation (" + number(v[0]) + "," + number(v[1]) + "," + number(v[2]) +
-                      "," + number(v[3]) + ")" + colorPart(v[4], v[5], v[6]) +
-                      materialPart("Specular", v[7], v[8]) + texturePart(texture));
+            writeLine("Plane: Equation (", v[0], ",", v[1], ",", v[2], ",", v[3], ") Color (", v[4],
+                      ",", v[5], ",", v[6], ") Reflectivity (", v[7], ") Specular (", v[8],
+                      ") TextureFile (", texture.text, ")");
             shapes.push_back(std::make_unique<Plane>(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
-                                                     v[8], texture.fileName()));
+                                                     v[8], textures.find(texture.fileName())));
         } else if (keyword.is("Light")) {
             const auto v = readNumbers<6>(sceneFile);
-            writeLine("Light: Position " + triple(v[0], v[1], v[2]) + colorPart(v[3], v[4], v[5]));
+            writeLine("Light: Position (", v[0], ",", v[1], ",", v[2], ") Color (", v[3], ",", v[4],
+                      ",", v[5], ")");
             lights.emplace_back(v[0], v[1], v[2], v[3], v[4], v[5]);
         } else {
-            writeLine(quoted("UNKNOWN PRIMITIVE: ", keyword.text));
+            writeLine("UNKNOWN PRIMITIVE: \"", keyword.text, "\"");
         }
     }
 }

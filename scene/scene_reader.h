@@ -20,8 +20,11 @@ public:
     SceneReader& operator=(const SceneReader&) = delete;
 
 private:
-    void writeLine(const std::string& line);
+    // Writes one console line of pieces: texts as they stand, numbers as "%g" prints them.
+    template <typename... Pieces>
+    void writeLine(const Pieces&... pieces);
     void readObjects(std::vector<std::unique_ptr<Shape>>& shapes, std::vector<Light>& lights);
 
     std::FILE* console_;
+    std::string line_;  // the line being written, kept to reuse its storage
 };

@@ -2,11 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 Cylinder::Cylinder(float centerX, float centerY, float centerZ, float radius, float height,
                    float red, float green, float blue, float reflectivity, float specularity,
                    const char* textureFile)
-    : TexturedShape(red, green, blue, reflectivity, specularity, textureFile),
+    : Cylinder(centerX, centerY, centerZ, radius, height, red, green, blue, reflectivity,
+               specularity, loadPcxTexture(textureFile)) {}
+
+Cylinder::Cylinder(float centerX, float centerY, float centerZ, float radius, float height,
+                   float red, float green, float blue, float reflectivity, float specularity,
+                   std::shared_ptr<const PcxTexture> loadedTexture)
+    : TexturedShape(red, green, blue, reflectivity, specularity, std::move(loadedTexture)),
       height(height),
       radius(radius),
       center(centerX, centerY, centerZ) {}

@@ -10,10 +10,15 @@ public:
     float radius;
     Point center;
 
-    // The radius comes before the height, as in the scene file.
+    // The radius comes before the height, as in the scene file. Loads its own texture from
+    // textureFile (null names no file).
     Cylinder(float centerX, float centerY, float centerZ, float radius, float height, float red,
              float green, float blue, float reflectivity, float specularity,
              const char* textureFile);
+    // Shows loadedTexture, which other shapes may share; none leaves it untextured.
+    Cylinder(float centerX, float centerY, float centerZ, float radius, float height, float red,
+             float green, float blue, float reflectivity, float specularity,
+             std::shared_ptr<const PcxTexture> loadedTexture);
 
     bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
     Vector normalAt(const Point& point) const override;

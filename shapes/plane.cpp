@@ -1,8 +1,18 @@
 #include "shapes/plane.h"
 
+#include <utility>
+
 Plane::Plane(float a, float b, float c, float d, float red, float green, float blue,
              float reflectivity, float specularity, const char* textureFile)
-    : Shape(red, green, blue, reflectivity, specularity, textureFile), a(a), b(b), c(c), d(d) {}
+    : Plane(a, b, c, d, red, green, blue, reflectivity, specularity, loadPcxTexture(textureFile)) {}
+
+Plane::Plane(float a, float b, float c, float d, float red, float green, float blue,
+             float reflectivity, float specularity, std::shared_ptr<const PcxTexture> loadedTexture)
+    : Shape(red, green, blue, reflectivity, specularity, std::move(loadedTexture)),
+      a(a),
+      b(b),
+      c(c),
+      d(d) {}
 
 bool Plane::intersect(const Ray& ray, Point& hitPoint, float& t) const {
     const Vector& dir = ray.direction;

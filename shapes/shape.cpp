@@ -2,13 +2,19 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 Shape::Shape(float red, float green, float blue, float reflectivity, float specularity,
-             const char* textureFile)
-    : red(red), green(green), blue(blue), reflectivity(reflectivity), specularity(specularity) {
-    if (texture.load(textureFile)) {
-        halfWidth = static_cast<int>(texture.width * 0.5);
-        halfHeight = static_cast<int>(texture.height * 0.5);
+             std::shared_ptr<const PcxTexture> loadedTexture)
+    : red(red),
+      green(green),
+      blue(blue),
+      reflectivity(reflectivity),
+      specularity(specularity),
+      texture(std::move(loadedTexture)) {
+    if (texture) {
+        halfWidth = static_cast<int>(texture->width * 0.5);
+        halfHeight = static_cast<int>(texture->height * 0.5);
         textured = true;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "geometry/point.h"
@@ -11,19 +12,21 @@
 // A scene object: its surface material and the queries the tracer asks of it.
 class Shape {
 public:
-    bool textured = false;  // the texture named at construction loaded
+    bool textured = false;  // the shape was given a loaded texture
     int halfWidth = 0;      // texture width / 2, meaningful only when textured
     int halfHeight = 0;     // texture height / 2, meaningful only when textured
-    PcxTexture texture;
     float red;
     float green;
     float blue;
     float reflectivity;  // weight of the mirror-reflected colour; reflection is traced when above 0
     float specularity;   // exponent of the specular highlight
+    // Shared with every shape of the scene naming the same file; none when untextured. Placed
+    // last so that the floats fill the padding after the ints.
+    std::shared_ptr<const PcxTexture> texture;
 
-    // Stores the material unchanged and tries to load textureFile (null names no file).
+    // Stores the material unchanged and shows loadedTexture, if any.
     Shape(float red, float green, float blue, float reflectivity, float specularity,
-          const char* textureFile);
+          std::shared_ptr<const PcxTexture> loadedTexture);
     virtual ~Shape() = default;
 
     // On a hit at distance t >= 0 along the ray, writes the hit point and t and returns true;

@@ -1,10 +1,17 @@
 #include "shapes/sphere.h"
 
 #include <cmath>
+#include <utility>
 
 Sphere::Sphere(float centerX, float centerY, float centerZ, float radius, float red, float green,
                float blue, float reflectivity, float specularity, const char* textureFile)
-    : TexturedShape(red, green, blue, reflectivity, specularity, textureFile),
+    : Sphere(centerX, centerY, centerZ, radius, red, green, blue, reflectivity, specularity,
+             loadPcxTexture(textureFile)) {}
+
+Sphere::Sphere(float centerX, float centerY, float centerZ, float radius, float red, float green,
+               float blue, float reflectivity, float specularity,
+               std::shared_ptr<const PcxTexture> loadedTexture)
+    : TexturedShape(red, green, blue, reflectivity, specularity, std::move(loadedTexture)),
       radius(radius),
       center(centerX, centerY, centerZ) {}
 

@@ -8,8 +8,13 @@ public:
     float radius;
     Point center;
 
+    // Loads its own texture from textureFile (null names no file).
     Sphere(float centerX, float centerY, float centerZ, float radius, float red, float green,
            float blue, float reflectivity, float specularity, const char* textureFile);
+    // Shows loadedTexture, which other shapes may share; none leaves it untextured.
+    Sphere(float centerX, float centerY, float centerZ, float radius, float red, float green,
+           float blue, float reflectivity, float specularity,
+           std::shared_ptr<const PcxTexture> loadedTexture);
 
     bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
     Vector normalAt(const Point& point) const override;

@@ -219,6 +219,24 @@ TEST(Executable, ExitStatusAndConsoleMatchTheLibraryRun) {
     EXPECT_EQ(WEXITSTATUS(bare), 255);
 }
 
+// With both streams in one file, the scene's echo comes before the errors that follow its load.
+TEST(Executable, WritesSceneEchoBeforeLaterErrors) {
+    TempDir dir;
+    const std::string scene = dir.write("one.ray", "Light 1 2 3 1 1 1\n");
+    const std::string echo = kHeader + "Light: Position (1,2,3) Color (1,1,1)\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {"2 1 " + dir.path(""), unwritable(dir.path(""))},
+        {"70000 70000 " + dir.path("out.tga"), "ERROR: ALLOCATION FAILED!\n"},
+    };
+    for (const auto& [arguments, error] : cases) {
+        const std::string command = std::string(ORVANE_EXECUTABLE) + " " + scene + " " +
+                                    arguments + " > " + dir.path("both") + " 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << command;
+        EXPECT_NE(readFile(dir.path("both")).find(echo + error), std::string::npos) << arguments;
+    }
+}
+
 TEST(Executable, EndsWithDefinedStatusWhateverTheOutputAndSize) {
     TempDir dir;
     const std::string empty = dir.write("empty.ray", "");

@@ -97,6 +97,17 @@ TEST(SceneReader, LoadsTextureOnlyFromWholeUsableName) {
     }
 }
 
+TEST(SceneReader, ShapesNamingOneTextureShareIt) {
+    TempDir dir;
+    const std::string texture = dir.write("t.pcx", PcxFile(2, 2).bytes());
+    const Loaded scene(dir.write("s.ray", "Sphere 0 0 0 1 1 1 1 0 0 " + texture +
+                                              " Cylinder 0 0 0 1 1 1 1 1 0 0 " + texture +
+                                              " Plane 0 1 0 0 1 1 1 0 0 none"));
+    ASSERT_TRUE(scene.shapes.at(0)->textured);
+    EXPECT_EQ(scene.shapes.at(1)->texture, scene.shapes.at(0)->texture);
+    EXPECT_FALSE(scene.shapes.at(2)->textured);
+}
+
 TEST(SceneReader, SurvivesBinaryGarbage) {
     std::string garbage;  // every byte value, 16 times over in a scrambled order
     for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(i * 167 % 256);

@@ -80,18 +80,18 @@ TEST(Shape, ColourAtPointComesFromTexelOfItsMapping) {
     const std::string texture = dir.write("32x8", PcxFile(32, 8).bytes());  // pixel k: index k
     const Sphere ball(10, 20, -100, 50, 0, 0, 0, 0, 0, texture.c_str());
     const Point p(50, -10, -100);  // normal (0.8, -0.6, 0)
-    EXPECT_EQ(ball.redAt(p), ball.texture.redAt(28, 1));
-    EXPECT_EQ(ball.greenAt(p), ball.texture.greenAt(28, 1));
-    EXPECT_EQ(ball.blueAt(p), ball.texture.blueAt(28, 1));
-    EXPECT_EQ(ball.redAt(Point(60, 20, -100)), ball.texture.redAt(31, 4));  // n.x = 1
-    EXPECT_EQ(ball.redAt(Point(10, 70, -100)), ball.texture.redAt(16, 7));  // n.y = 1
+    EXPECT_EQ(ball.redAt(p), ball.texture->redAt(28, 1));
+    EXPECT_EQ(ball.greenAt(p), ball.texture->greenAt(28, 1));
+    EXPECT_EQ(ball.blueAt(p), ball.texture->blueAt(28, 1));
+    EXPECT_EQ(ball.redAt(Point(60, 20, -100)), ball.texture->redAt(31, 4));  // n.x = 1
+    EXPECT_EQ(ball.redAt(Point(10, 70, -100)), ball.texture->redAt(16, 7));  // n.y = 1
     const Cylinder tube(10, 20, -30, 50, 100, 0, 0, 0, 0, 0, texture.c_str());
-    EXPECT_EQ(tube.redAt(Point(50, 66.5f, 0)), tube.texture.redAt(28, 3));  // 3.5 down
-    EXPECT_EQ(tube.redAt(Point(-40, 20, -30)), tube.texture.redAt(0, 2));   // 50 down
-    EXPECT_EQ(tube.redAt(Point(60, 29, -30)), tube.texture.redAt(31, 1));   // n.x = 1
+    EXPECT_EQ(tube.redAt(Point(50, 66.5f, 0)), tube.texture->redAt(28, 3));  // 3.5 down
+    EXPECT_EQ(tube.redAt(Point(-40, 20, -30)), tube.texture->redAt(0, 2));   // 50 down
+    EXPECT_EQ(tube.redAt(Point(60, 29, -30)), tube.texture->redAt(31, 1));   // n.x = 1
     const std::string oneRow = dir.write("4x1", PcxFile(4, 1).bytes());
     const Cylinder thin(10, 20, -30, 50, 100, 0, 0, 0, 0, 0, oneRow.c_str());
-    EXPECT_EQ(thin.redAt(Point(60, 17, -30)), thin.texture.redAt(3, 0));
+    EXPECT_EQ(thin.redAt(Point(60, 17, -30)), thin.texture->redAt(3, 0));
     const Plane plane(0, 1, 0, 100, 0.25f, 0.5f, 0.75f, 0, 0, texture.c_str());
     ASSERT_TRUE(plane.textured);
     EXPECT_EQ(std::tuple(plane.redAt(p), plane.greenAt(p), plane.blueAt(p)),
