@@ -3,43 +3,44 @@
 //   orvane_embree_compare <sceneFile.ray> <XRes> <YRes> [-recurse n]
 // prints "build_s B frame_s F". Nothing is read or written during the timed part. Spheres are
 // Embree's own sphere primitive, cylinders user geometry running Orvane's hit test, planes a list
-// every ray tests, as in Orvane. Secondary rays start a small distance off their surface, so the
-// picture is near Orvane's, not byte-identical.
+// every ray tests, as in Orvane; the shading is Orvane's own tracer. Rays from a surface start a
+// small distance off it, so the picture is near Orvane's, not byte-identical.
 
 #include <embree3/rtcore.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <vector>
 
-#include "geometry/camera.h"
-#include "render/lighting.h"
-#include "scene/light.h"
-#include "scene/scene_reader.h"
+#include "bench/render_job.h"
+#include "render/trace_through.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/sphere.h"
 
 namespace {
 
-constexpr float kSecondaryStart = 1e-3f;  // keeps shadow and reflected rays off their own surface
+constexpr float kSurfaceGap = 1e-3f;  // keeps rays that leave a surface off it
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
+// The scene's shapes with Embree's index over the spheres and cylinders, answering the tracer's
+// two questions as ShapeIndex does.
 struct EmbreeScene {
-    std::vector<std::unique_ptr<Shape>> shapes;
-    std::vector<Light> lights;
+    ShapeList shapes;
+    LightList lights;
     std::vector<const Sphere*> spheres;      // by Embree primitive number
+    std::vector<std::size_t> spherePositions;
     std::vector<const Cylinder*> cylinders;  // by Embree primitive number
-    std::vector<const Shape*> unbounded;     // planes and anything else
+    std::vector<std::size_t> cylinderPositions;
+    std::vector<std::size_t> unbounded;      // planes and anything else, by position
     unsigned sphereGeometry = RTC_INVALID_GEOMETRY_ID;
     unsigned cylinderGeometry = RTC_INVALID_GEOMETRY_ID;
     RTCScene scene = nullptr;
+
+    ShapeIndex::Hit nearest(const Ray& ray) const;
+    bool nearestIs(const Ray& ray, std::size_t position) const;
 };
 
 Ray orvaneRay(const RTCRay& ray) {
@@ -59,15 +60,18 @@ void cylinderBounds(const RTCBoundsFunctionArguments* args) {
     b.upper_z = c.center.z + c.radius;
 }
 
+// Whether cylinder primID of the geometry hits the ray between its tnear and tfar, and where.
+bool cylinderMeets(const void* geometryUserPtr, unsigned primID, const RTCRay& ray, float& t) {
+    const auto& cylinders = *static_cast<const std::vector<const Cylinder*>*>(geometryUserPtr);
+    Point p;
+    return cylinders[primID]->intersect(orvaneRay(ray), p, t) && t >= ray.tnear && t < ray.tfar;
+}
+
 void cylinderIntersect(const RTCIntersectFunctionNArguments* args) {
     if (!args->valid[0]) return;
-    const auto& cylinders =
-        *static_cast<const std::vector<const Cylinder*>*>(args->geometryUserPtr);
     auto* rayHit = reinterpret_cast<RTCRayHit*>(args->rayhit);
-    Point p;
     float t;
-    if (cylinders[args->primID]->intersect(orvaneRay(rayHit->ray), p, t) &&
-        t >= rayHit->ray.tnear && t < rayHit->ray.tfar) {
+    if (cylinderMeets(args->geometryUserPtr, args->primID, rayHit->ray, t)) {
         rayHit->ray.tfar = t;
         rayHit->hit.geomID = args->geomID;
         rayHit->hit.primID = args->primID;
@@ -76,25 +80,22 @@ void cylinderIntersect(const RTCIntersectFunctionNArguments* args) {
 
 void cylinderOccluded(const RTCOccludedFunctionNArguments* args) {
     if (!args->valid[0]) return;
-    const auto& cylinders =
-        *static_cast<const std::vector<const Cylinder*>*>(args->geometryUserPtr);
     auto* ray = reinterpret_cast<RTCRay*>(args->ray);
-    Point p;
     float t;
-    if (cylinders[args->primID]->intersect(orvaneRay(*ray), p, t) && t >= ray->tnear &&
-        t < ray->tfar) {
-        ray->tfar = -kInfinity;
-    }
+    if (cylinderMeets(args->geometryUserPtr, args->primID, *ray, t)) ray->tfar = -kInfinity;
 }
 
 void buildIndex(RTCDevice device, EmbreeScene& s) {
-    for (const auto& shape : s.shapes) {
-        if (const auto* sphere = dynamic_cast<const Sphere*>(shape.get())) {
+    for (std::size_t position = 0; position < s.shapes.size(); ++position) {
+        const Shape* shape = s.shapes[position].get();
+        if (const auto* sphere = dynamic_cast<const Sphere*>(shape)) {
             s.spheres.push_back(sphere);
-        } else if (const auto* cylinder = dynamic_cast<const Cylinder*>(shape.get())) {
+            s.spherePositions.push_back(position);
+        } else if (const auto* cylinder = dynamic_cast<const Cylinder*>(shape)) {
             s.cylinders.push_back(cylinder);
+            s.cylinderPositions.push_back(position);
         } else {
-            s.unbounded.push_back(shape.get());
+            s.unbounded.push_back(position);
         }
     }
     s.scene = rtcNewScene(device);
@@ -141,87 +142,55 @@ RTCRay embreeRay(const Ray& ray, float start, float end) {
     return r;
 }
 
-const Shape* nearest(const EmbreeScene& s, const Ray& ray, float start, Point& hitPoint) {
+ShapeIndex::Hit EmbreeScene::nearest(const Ray& ray) const {
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
     RTCRayHit rayHit{};
-    rayHit.ray = embreeRay(ray, start, kInfinity);
+    rayHit.ray = embreeRay(ray, kSurfaceGap, kInfinity);
     rayHit.hit.geomID = RTC_INVALID_GEOMETRY_ID;
-    rtcIntersect1(s.scene, &context, &rayHit);
-    float best = rayHit.ray.tfar;
-    const Shape* hit = nullptr;
+    rtcIntersect1(scene, &context, &rayHit);
+    ShapeIndex::Hit hit;
+    hit.distance = rayHit.ray.tfar;
     // A geometry that was never made has the invalid number too, which a miss reports.
     if (rayHit.hit.geomID != RTC_INVALID_GEOMETRY_ID) {
-        if (rayHit.hit.geomID == s.sphereGeometry) hit = s.spheres[rayHit.hit.primID];
-        if (rayHit.hit.geomID == s.cylinderGeometry) hit = s.cylinders[rayHit.hit.primID];
-    }
-    for (const Shape* shape : s.unbounded) {
-        Point p;
-        float t;
-        if (shape->intersect(ray, p, t) && t >= start && t < best) {
-            best = t;
-            hit = shape;
+        if (rayHit.hit.geomID == sphereGeometry) {
+            hit.shape = spheres[rayHit.hit.primID];
+            hit.position = spherePositions[rayHit.hit.primID];
+        }
+        if (rayHit.hit.geomID == cylinderGeometry) {
+            hit.shape = cylinders[rayHit.hit.primID];
+            hit.position = cylinderPositions[rayHit.hit.primID];
         }
     }
-    if (hit == nullptr) return nullptr;
-    hitPoint = ray.origin;
-    hitPoint.addScaled(best, ray.direction);
+    for (const std::size_t position : unbounded) {
+        Point p;
+        float t;
+        if (shapes[position]->intersect(ray, p, t) && t >= kSurfaceGap && t < hit.distance) {
+            hit = {shapes[position].get(), position, p, t};
+        }
+    }
+    if (hit.shape != nullptr) {
+        hit.point = ray.origin;
+        hit.point.addScaled(hit.distance, ray.direction);
+    }
     return hit;
 }
 
-bool occluded(const EmbreeScene& s, const Point& from, const Point& to) {
-    const float distance =
-        std::sqrt((to.x - from.x) * (to.x - from.x) + (to.y - from.y) * (to.y - from.y) +
-                  (to.z - from.z) * (to.z - from.z));
-    const Ray ray = to.rayFrom(from);
-    const float end = distance - kSecondaryStart;
-    for (const Shape* shape : s.unbounded) {
-        Point p;
+// Whether nothing lies along the ray before it meets the shape at position, which it does.
+bool EmbreeScene::nearestIs(const Ray& ray, std::size_t position) const {
+    Point p;
+    float reach;
+    if (!shapes[position]->intersect(ray, p, reach)) return false;
+    const float end = reach - kSurfaceGap;
+    for (const std::size_t other : unbounded) {
         float t;
-        if (shape->intersect(ray, p, t) && t >= kSecondaryStart && t < end) return true;
+        if (other != position && shapes[other]->intersect(ray, p, t) && t < end) return false;
     }
     RTCIntersectContext context;
     rtcInitIntersectContext(&context);
-    RTCRay r = embreeRay(ray, kSecondaryStart, end);
-    rtcOccluded1(s.scene, &context, &r);
-    return r.tfar < 0.0f;
-}
-
-float clampAbove(float value) { return value > 1.0f ? 1.0f : value; }
-
-// Orvane's shading, with Embree answering the visibility queries.
-Color shade(const EmbreeScene& s, const Ray& ray, float start, int maxDepth, int level) {
-    Point p;
-    const Shape* hit = nearest(s, ray, start, p);
-    if (hit == nullptr) return Color{};
-    float diffuse = 0.0f;
-    float specular = 0.0f;
-    Color lightSum;
-    const Vector towardEye(-p.x, -p.y, 256.0f - p.z);
-    for (const Light& light : s.lights) {
-        if (occluded(s, p, light.position)) continue;
-        const float d = diffuseTerm(*hit, p, light);
-        diffuse += d;
-        lightSum.red += light.color.red;
-        lightSum.green += light.color.green;
-        lightSum.blue += light.color.blue;
-        Vector mirror = reflectDirection(*hit, light.position.directionTo(p), p);
-        Vector view = towardEye;
-        specular += static_cast<float>(std::pow(mirror.clampedDot(view), hit->specularity) * d);
-    }
-    diffuse = clampAbove(diffuse);
-    Color reflected;
-    if (hit->reflectivity > 0.0f && level < maxDepth) {
-        if (const auto bounce = reflectedRay(*hit, ray, p)) {
-            reflected = shade(s, *bounce, kSecondaryStart, maxDepth, level + 1);
-        }
-    }
-    return {clampAbove(hit->redAt(p) * clampAbove(lightSum.red) * diffuse +
-                       hit->reflectivity * clampAbove(reflected.red) + specular),
-            clampAbove(hit->greenAt(p) * clampAbove(lightSum.green) * diffuse +
-                       hit->reflectivity * clampAbove(reflected.green) + specular),
-            clampAbove(hit->blueAt(p) * clampAbove(lightSum.blue) * diffuse +
-                       hit->reflectivity * clampAbove(reflected.blue) + specular)};
+    RTCRay r = embreeRay(ray, 0.0f, end);
+    rtcOccluded1(scene, &context, &r);
+    return r.tfar >= 0.0f;
 }
 
 double secondsSince(std::chrono::steady_clock::time_point start) {
@@ -231,22 +200,12 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 && !(argc == 6 && std::strcmp(argv[4], "-recurse") == 0)) {
-        std::fputs("usage: orvane_embree_compare <sceneFile.ray> <XRes> <YRes> [-recurse n]\n",
-                   stderr);
-        return 2;
-    }
-    const int width = std::atoi(argv[2]);
-    const int height = std::atoi(argv[3]);
-    const int maxDepth = argc == 6 ? std::max(0, std::atoi(argv[5])) : 0;
-
+    const std::optional<RenderJob> job = readRenderJob(argc, argv, "orvane_embree_compare");
+    if (!job) return 2;
     EmbreeScene s;
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    if (quiet == nullptr) return 1;
-    { SceneReader reader(argv[1], s.shapes, s.lights, quiet); }
-    std::fclose(quiet);
-    std::vector<Color> frame(static_cast<std::size_t>(std::max(0, width)) *
-                             static_cast<std::size_t>(std::max(0, height)));
+    if (!loadSilently(job->sceneFile, s.shapes, s.lights)) return 1;
+    std::vector<Color> frame(static_cast<std::size_t>(std::max(0, job->width)) *
+                             static_cast<std::size_t>(std::max(0, job->height)));
 
     RTCDevice device = rtcNewDevice("threads=1");
     const auto buildStart = std::chrono::steady_clock::now();
@@ -255,12 +214,9 @@ int main(int argc, char** argv) {
 
     const auto frameStart = std::chrono::steady_clock::now();
     std::size_t pixel = 0;
-    for (int row = 0, y = height / 2; row < height; ++row, --y) {
-        for (int column = 0, x = -(width / 2); column < width; ++column, ++x) {
-            frame[pixel++] = shade(s, primaryRay(static_cast<float>(x), static_cast<float>(y)),
-                                   0.0f, maxDepth, 0);
-        }
-    }
+    forEachPrimaryRay(job->width, job->height, [&](const Ray& ray) {
+        frame[pixel++] = traceThrough(ray, s, s.lights, job->maxDepth, 0);
+    });
     const double frameSeconds = secondsSince(frameStart);
 
     std::printf("build_s %.4f frame_s %.4f\n", buildSeconds, frameSeconds);

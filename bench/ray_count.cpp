@@ -5,13 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
-#include "geometry/camera.h"
+#include "bench/render_job.h"
 #include "render/lighting.h"
-#include "render/tracer.h"
-#include "scene/scene_reader.h"
+#include "scene/light.h"
 #include "shapes/shape.h"
 
 namespace {
@@ -45,29 +42,17 @@ void follow(const Ray& ray, const LoadedScene& scene, int maxDepth, int reflecti
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4 && !(argc == 6 && std::strcmp(argv[4], "-recurse") == 0)) {
-        std::fputs("usage: orvane_ray_count <sceneFile.ray> <XRes> <YRes> [-recurse n]\n", stderr);
-        return 2;
-    }
-    const int width = std::atoi(argv[2]);
-    const int height = std::atoi(argv[3]);
-    const int maxDepth = argc == 6 ? std::max(0, std::atoi(argv[5])) : 0;
-
+    const std::optional<RenderJob> job = readRenderJob(argc, argv, "orvane_ray_count");
+    if (!job) return 2;
     LoadedScene scene;
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    if (quiet == nullptr) return 1;
-    { SceneReader reader(argv[1], scene.shapes, scene.lights, quiet); }
-    std::fclose(quiet);
+    if (!loadSilently(job->sceneFile, scene.shapes, scene.lights)) return 1;
     scene.index = ShapeIndex(scene.shapes);
 
     RayCounts counts;
-    for (int row = 0, y = height / 2; row < height; ++row, --y) {
-        for (int column = 0, x = -(width / 2); column < width; ++column, ++x) {
-            ++counts.primary;
-            follow(primaryRay(static_cast<float>(x), static_cast<float>(y)), scene, maxDepth, 0,
-                   counts);
-        }
-    }
+    forEachPrimaryRay(job->width, job->height, [&](const Ray& ray) {
+        ++counts.primary;
+        follow(ray, scene, job->maxDepth, 0, counts);
+    });
     std::printf("primary %lld shadow %lld reflected %lld total %lld\n", counts.primary,
                 counts.shadow, counts.reflected, counts.primary + counts.shadow + counts.reflected);
     return 0;

@@ -1,70 +1,8 @@
 #include "render/tracer.h"
 
-#include <algorithm>
-#include <cmath>
-
-#include "render/lighting.h"
-#include "scene/light.h"
-#include "shapes/shape.h"
-
-namespace {
-
-// Colours saturate at 1 only; nothing raises a component that falls below 0.
-float clampAbove(float value) { return value > 1.0f ? 1.0f : value; }
-
-// Does the light reach p on the hit shape? Only if the first shape along the ray from the light
-// is that shape itself, so a shape never shadows itself.
-bool lightReaches(const Light& light, const ShapeIndex::Hit& hit, const ShapeIndex& shapes) {
-    return shapes.nearestIs(light.position.rayTo(hit.point), hit.position);
-}
-
-}  // namespace
+#include "render/trace_through.h"
 
 Color trace(const Ray& ray, const ShapeIndex& shapes, const LightList& lights, int maxDepth,
             int reflectionLevel) {
-    const ShapeIndex::Hit nearest = shapes.nearest(ray);
-    if (nearest.shape == nullptr) return Color{};
-    const Shape* hit = nearest.shape;
-    const Point& p = nearest.point;
-
-    float diffuse = 0.0f;
-    Color lightSum;
-    float specular = 0.0f;
-    const Vector towardEye(-p.x, -p.y, 256.0f - p.z);
-    for (const Light& light : lights) {
-        if (!lightReaches(light, nearest, shapes)) continue;
-        const float d = diffuseTerm(*hit, p, light);
-        diffuse += d;
-        lightSum.red += light.color.red;
-        lightSum.green += light.color.green;
-        lightSum.blue += light.color.blue;
-        // The highlight is seen from the eye at every depth, never along the traced ray.
-        Vector mirror = reflectDirection(*hit, light.position.directionTo(p), p);
-        Vector view = towardEye;
-        const float k = mirror.clampedDot(view);
-        specular = static_cast<float>(specular + std::pow(double{k}, double{hit->specularity}) * d);
-    }
-    diffuse = clampAbove(diffuse);
-    lightSum.red = clampAbove(lightSum.red) * diffuse;
-    lightSum.green = clampAbove(lightSum.green) * diffuse;
-    lightSum.blue = clampAbove(lightSum.blue) * diffuse;
-
-    Color reflected;
-    if (hit->reflectivity > 0.0f && reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
-        if (const auto bounce = reflectedRay(*hit, ray, p)) {
-            reflected = trace(*bounce, shapes, lights, maxDepth, reflectionLevel + 1);
-        }
-    }
-    reflected.red = clampAbove(reflected.red);
-    reflected.green = clampAbove(reflected.green);
-    reflected.blue = clampAbove(reflected.blue);
-
-    Color color;
-    color.red =
-        clampAbove(hit->redAt(p) * lightSum.red + hit->reflectivity * reflected.red + specular);
-    color.green = clampAbove(hit->greenAt(p) * lightSum.green +
-                             hit->reflectivity * reflected.green + specular);
-    color.blue =
-        clampAbove(hit->blueAt(p) * lightSum.blue + hit->reflectivity * reflected.blue + specular);
-    return color;
+    return traceThrough(ray, shapes, lights, maxDepth, reflectionLevel);
 }
