@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
+#include "shapes/cylinder.h"
 #include "shapes/shape.h"
+#include "shapes/sphere.h"
 
 namespace {
 
@@ -15,21 +17,16 @@ constexpr unsigned kCountBits = 3;
 constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
 // Positions from here on stay out of the tree, so that node and member indices fit their fields.
 constexpr std::size_t kLargestIndexedCount = std::size_t{1} << 28;
-// A float hit test rounds its discriminant by up to about 16 × 2^-24 times the squared scale S² of
-// the coordinates involved, so a hit it reports lies within sqrt(r² + c S²) of the centre or axis
-// instead of r; c is that bound doubled twice (on random grazing rays the worst seen is 9 × 2^-24).
-// S² is the squared distance from the ray's origin to a sphere's centre plus r², or for a tube,
-// whose test multiplies absolute coordinates, (|x| + |z| of the origin and of the axis)² plus r².
-constexpr double kRoundingPerSquaredScale = 64.0 / (1 << 24);
-// The least widening, for scenes so small that float products underflow.
-constexpr double kSmallestAllowance = 1e-6;
+// c, the rounding of a float hit test per squared scale (see WideNode), 2^-20 larger.
+constexpr double kRoundingPerSquaredScale = 64.0 / (1 << 24) * (1.0 + 0x1p-20);
 // Beyond this, squared coordinates near the float range make the rounding argument fail.
 constexpr double kLargestIndexedMagnitude = 1e15;
 // A cylinder test on a ray this nearly vertical (but not exactly) works on underflowing numbers.
 constexpr double kSmallestHorizontalSquare = 1e-20;
 // Below this depth splits halve by count, so no tree is deeper than this plus 32.
 constexpr int kSurfaceAreaSplitDepth = 48;
-constexpr int kStackDepth = kSurfaceAreaSplitDepth + 40;
+// Every level of nodes splits at least once, and leaves up to three lanes waiting.
+constexpr int kStackDepth = 3 * (kSurfaceAreaSplitDepth + 40) + 1;
 static_assert(kLeafSize <= kCountMask, "a leaf's count must fit its bits");
 constexpr int kBins = 16;
 
@@ -48,13 +45,9 @@ double surfaceArea(const BoundingBox& box) {
     return x * y + y * z + z * x;
 }
 
-double square(double x) { return x * x; }
-
 double largestMagnitude(const Point& p) {
     return std::max({std::fabs(double{p.x}), std::fabs(double{p.y}), std::fabs(double{p.z})});
 }
-
-double horizontalMagnitude(const Point& p) { return std::fabs(double{p.x}) + std::fabs(double{p.z}); }
 
 float roundedDown(double value) {
     const float f = static_cast<float>(value);
@@ -80,24 +73,80 @@ bool suitsIndex(const Ray& ray) {
 
 }  // namespace
 
+// A bounded shape while the tree is built: its box rounded outward to float.
 struct ShapeIndex::Entry {
+    float low[3];
+    float high[3];
+    float center[3];
+    float radius;  // rounded down
     std::uint32_t position;
-    ShapeBounds bounds;
-    double center[3];
+    bool tube;
+
+    Entry(std::uint32_t position, const ShapeBounds& bounds) : position(position) {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = roundedDown(bounds.box.low[axis]);
+            high[axis] = roundedUp(bounds.box.high[axis]);
+            center[axis] = static_cast<float>(bounds.box.centerAlong(axis));
+        }
+        radius = roundedDown(bounds.radius);
+        tube = bounds.roundsWithHorizontalDistanceFromOrigin;
+    }
+
+    BoundingBox box() const {
+        return BoundingBox(low[0], low[1], low[2], high[0], high[1], high[2]);
+    }
 };
 
-struct ShapeIndex::RayFrame {
-    double origin[3];
-    double inverse[3];  // ±infinity along an axis the ray does not move along
-    bool backward[3];   // whether the ray runs toward smaller coordinates (a -0 direction does)
-    double horizontal;  // |x| + |z| of the origin
+// What a lane needs of the entries begin..end.
+struct ShapeIndex::Summary {
+    BoundingBox box;
+    double centerLow[3];
+    double centerHigh[3];
+    float smallestRadius;
+    bool tube = false;
 
-    explicit RayFrame(const Ray& ray)
-        : origin{ray.origin.x, ray.origin.y, ray.origin.z},
-          inverse{1.0 / double{ray.direction.x}, 1.0 / double{ray.direction.y},
-                  1.0 / double{ray.direction.z}},
-          backward{std::signbit(inverse[0]), std::signbit(inverse[1]), std::signbit(inverse[2])},
-          horizontal(horizontalMagnitude(ray.origin)) {}
+    Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end)
+        : box(entries[begin].box()),
+          centerLow{entries[begin].center[0], entries[begin].center[1], entries[begin].center[2]},
+          centerHigh{centerLow[0], centerLow[1], centerLow[2]},
+          smallestRadius(entries[begin].radius) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const Entry& entry = entries[i];
+            box.enclose(entry.box());
+            smallestRadius = std::min(smallestRadius, entry.radius);
+            tube = tube || entry.tube;
+            for (int axis = 0; axis < 3; ++axis) {
+                centerLow[axis] = std::min(centerLow[axis], double{entry.center[axis]});
+                centerHigh[axis] = std::max(centerHigh[axis], double{entry.center[axis]});
+            }
+        }
+    }
+
+    int widestCenterAxis() const {
+        int axis = 0;
+        for (int a = 1; a < 3; ++a) {
+            if (centerHigh[a] - centerLow[a] > centerHigh[axis] - centerLow[axis]) axis = a;
+        }
+        return axis;
+    }
+
+    void fillLane(WideNode& node, int lane) const {
+        for (int axis = 0; axis < 3; ++axis) {
+            // The entries' sides are floats already.
+            node.side[0][axis][lane] = static_cast<float>(box.low[axis]);
+            node.side[1][axis][lane] = static_cast<float>(box.high[axis]);
+        }
+        // With no radius to spread it over, the allowance falls back to its square-root bound.
+        node.rimFactor[lane] =
+            smallestRadius > 0.0f
+                ? roundedUp(kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
+                : std::numeric_limits<float>::infinity();
+        // A tube's radius is at most half the box's width, which the farthest corner covers.
+        node.tubeReach[lane] =
+            tube ? roundedUp(std::max(std::fabs(box.low[0]), std::fabs(box.high[0])) +
+                             std::max(std::fabs(box.low[2]), std::fabs(box.high[2])))
+                 : wide_node::kNoTube;
+    }
 };
 
 ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
@@ -109,74 +158,79 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
                                bounds->box.largestMagnitude() <= kLargestIndexedMagnitude &&
                                position < kLargestIndexedCount;
         if (indexable) {
-            Entry entry{static_cast<std::uint32_t>(position), *bounds, {}};
-            for (int axis = 0; axis < 3; ++axis) entry.center[axis] = bounds->box.centerAlong(axis);
-            entries.push_back(entry);
+            entries.emplace_back(static_cast<std::uint32_t>(position), *bounds);
         } else {
-            unbounded_.push_back(static_cast<std::uint32_t>(position));
+            unbounded_.emplace_back(*shapes[position], static_cast<std::uint32_t>(position));
         }
     }
     if (!entries.empty()) {
-        nodes_.reserve(2 * (entries.size() / kLeafSize + 1));
+        nodes_.reserve(entries.size() / kLeafSize + 1);
         members_.reserve(entries.size());
         nodes_.resize(1);
         build(entries, 0, entries.size(), 0, 0);
     }
 }
 
-void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
-                       int depth, std::size_t index) {
-    BoundingBox box = entries[begin].bounds.box;
-    double centerLow[3] = {entries[begin].center[0], entries[begin].center[1],
-                           entries[begin].center[2]};
-    double centerHigh[3] = {centerLow[0], centerLow[1], centerLow[2]};
-    double smallestRadius = entries[begin].bounds.radius;
-    bool horizontal = false;
-    for (std::size_t i = begin; i < end; ++i) {
-        box.enclose(entries[i].bounds.box);
-        smallestRadius = std::min(smallestRadius, entries[i].bounds.radius);
-        horizontal = horizontal || entries[i].bounds.roundsWithHorizontalDistanceFromOrigin;
-        for (int axis = 0; axis < 3; ++axis) {
-            centerLow[axis] = std::min(centerLow[axis], entries[i].center[axis]);
-            centerHigh[axis] = std::max(centerHigh[axis], entries[i].center[axis]);
+void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
+                       std::size_t index) {
+    struct Part {
+        std::size_t begin;
+        std::size_t end;
+        int depth;
+        Summary summary;
+    };
+    std::vector<Part> parts;
+    parts.reserve(WideNode::kLanes);
+    parts.push_back({begin, end, depth, Summary(entries, begin, end)});
+    // Split the part of largest surface area until the lanes are full or no part can split.
+    while (parts.size() < WideNode::kLanes) {
+        std::size_t widest = parts.size();
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            if (parts[i].end - parts[i].begin <= kLeafSize) continue;
+            if (widest == parts.size() ||
+                surfaceArea(parts[i].summary.box) > surfaceArea(parts[widest].summary.box)) {
+                widest = i;
+            }
         }
-    }
-    Node& node = nodes_[index];
-    for (int axis = 0; axis < 3; ++axis) {
-        node.low[axis] = roundedDown(box.low[axis]);
-        node.high[axis] = roundedUp(box.high[axis]);
-    }
-    // With no radius to spread it over, the allowance falls back to its square-root bound.
-    const float rimFactor = smallestRadius > 0.0
-                                ? roundedUp(kRoundingPerSquaredScale / (2.0 * smallestRadius))
-                                : std::numeric_limits<float>::infinity();
-    node.rimFactor = horizontal ? -rimFactor : rimFactor;
-
-    if (end - begin <= kLeafSize) {
-        node.firstAndCount = static_cast<std::uint32_t>(members_.size() << kCountBits | (end - begin));
-        for (std::size_t i = begin; i < end; ++i) {
-            const std::uint32_t position = entries[i].position;
-            members_.push_back({(*shapes_)[position].get(), position});
-        }
-        return;
+        if (widest == parts.size()) break;
+        const Part part = parts[widest];
+        const int axis = part.summary.widestCenterAxis();
+        const std::size_t middle =
+            splitPoint(entries, part.begin, part.end, axis, part.summary.centerLow[axis],
+                       part.summary.centerHigh[axis], part.depth);
+        parts[widest] = {part.begin, middle, part.depth + 1, Summary(entries, part.begin, middle)};
+        parts.push_back({middle, part.end, part.depth + 1, Summary(entries, middle, part.end)});
     }
 
-    int axis = 0;
-    for (int a = 1; a < 3; ++a) {
-        if (centerHigh[a] - centerLow[a] > centerHigh[axis] - centerLow[axis]) axis = a;
+    WideNode node{};
+    node.laneCount = static_cast<std::uint32_t>(parts.size());
+    std::size_t innerLanes[WideNode::kLanes];
+    std::size_t innerCount = 0;
+    for (std::size_t lane = 0; lane < parts.size(); ++lane) {
+        const Part& part = parts[lane];
+        part.summary.fillLane(node, static_cast<int>(lane));
+        if (part.end - part.begin <= kLeafSize) {
+            node.child[lane] =
+                static_cast<std::uint32_t>(members_.size() << kCountBits | (part.end - part.begin));
+            for (std::size_t i = part.begin; i < part.end; ++i) {
+                const std::uint32_t position = entries[i].position;
+                members_.emplace_back(*(*shapes_)[position], position);
+            }
+        } else {
+            node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kCountBits);
+            nodes_.emplace_back();
+            innerLanes[innerCount++] = lane;
+        }
     }
-    const std::size_t middle = splitPoint(entries, begin, end, axis, centerLow[axis],
-                                          centerHigh[axis], depth);
-    const std::size_t children = nodes_.size();
-    node.firstAndCount = static_cast<std::uint32_t>(children << kCountBits);
-    nodes_.resize(children + 2);
-    build(entries, begin, middle, depth + 1, children);
-    build(entries, middle, end, depth + 1, children + 1);
+    nodes_[index] = node;
+    for (std::size_t i = 0; i < innerCount; ++i) {
+        const Part& part = parts[innerLanes[i]];
+        build(entries, part.begin, part.end, part.depth, node.child[innerLanes[i]] >> kCountBits);
+    }
 }
 
-std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
-                                   std::size_t end, int axis, double low, double high,
-                                   int depth) {
+std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
+                                   int axis, double low, double high, int depth) {
     const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
     const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
     if (depth < kSurfaceAreaSplitDepth && high > low) {
@@ -190,7 +244,7 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
         for (auto e = first; e != last; ++e) {
             const int bin = binOf(*e);
             ++counts[bin];
-            enclose(boxes[bin], e->bounds.box);
+            enclose(boxes[bin], e->box());
         }
         double belowArea[kBins];
         std::size_t belowCount[kBins];
@@ -233,55 +287,42 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
     return middle;
 }
 
-bool ShapeIndex::mayHit(const Node& node, const RayFrame& frame, double limit, double& enter) {
-    double below[3];  // origin minus the box's low side, per axis
-    double above[3];  // the box's high side minus origin
-    // The farthest point of the box from the origin bounds every member's squared scale.
-    double squaredScale = 0.0;
-    for (int axis = 0; axis < 3; ++axis) {
-        below[axis] = frame.origin[axis] - node.low[axis];
-        above[axis] = node.high[axis] - frame.origin[axis];
-        squaredScale += square(std::max(std::fabs(below[axis]), std::fabs(above[axis])));
+ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)
+    : shape(&shape), radius(0.0f), height(0.0f), position(position), kind(Kind::other) {
+    if (const auto* ball = dynamic_cast<const Sphere*>(&shape)) {
+        center = ball->center;
+        radius = ball->radius;
+        kind = Kind::ball;
+    } else if (const auto* tube = dynamic_cast<const Cylinder*>(&shape)) {
+        center = tube->center;
+        radius = tube->radius;
+        height = tube->height;
+        kind = Kind::tube;
     }
-    const bool horizontal = std::signbit(node.rimFactor);
-    if (horizontal) {
-        // A tube's radius is at most half the box's width, which the farthest point covers.
-        squaredScale += square(frame.horizontal +
-                               std::max(std::fabs(node.low[0]), std::fabs(node.high[0])) +
-                               std::max(std::fabs(node.low[2]), std::fabs(node.high[2])));
-    }
-    // sqrt(r² + x) - r is at most x / 2r and at most sqrt(x); the smaller is taken.
-    double allowance = squaredScale * std::fabs(node.rimFactor);
-    const double spread = kRoundingPerSquaredScale * squaredScale;
-    if (!(allowance * allowance <= spread)) allowance = std::sqrt(spread);
-    if (allowance < kSmallestAllowance) allowance = kSmallestAllowance;
-
-    // Slabs as signed distances; an axis the ray does not move along gives ±infinity, or NaN on
-    // the slab's very edge, and NaN never narrows the interval.
-    double nearest = 0.0;
-    double farthest = limit;
-    for (int axis = 0; axis < 3; ++axis) {
-        const double toLow = -(below[axis] + allowance) * frame.inverse[axis];
-        const double toHigh = (above[axis] + allowance) * frame.inverse[axis];
-        const double near = frame.backward[axis] ? toHigh : toLow;
-        const double far = frame.backward[axis] ? toLow : toHigh;
-        nearest = near > nearest ? near : nearest;
-        farthest = far < farthest ? far : farthest;
-    }
-    enter = nearest;
-    return nearest <= farthest;
 }
 
-bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Shape& shape, std::size_t position) {
+bool ShapeIndex::Member::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+    switch (kind) {
+        case Kind::ball:
+            return intersectBall(center, radius, ray, hitPoint, t);
+        case Kind::tube:
+            return intersectTube(center, radius, height, ray, hitPoint, t);
+        case Kind::other:
+            break;
+    }
+    return shape->intersect(ray, hitPoint, t);
+}
+
+bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Member& member) {
     Point point;
     float distance;
-    if (!shape.intersect(ray, point, distance)) return false;
+    if (!member.intersect(ray, point, distance)) return false;
     // Nearer replaces; as near replaces only a shape later in the file.
-    const bool better = distance < best.distance ||
-                        (best.shape != nullptr && distance == best.distance &&
-                         position < best.position);
+    const bool better =
+        distance < best.distance ||
+        (best.shape != nullptr && distance == best.distance && member.position < best.position);
     if (!better) return false;
-    best = {&shape, position, point, distance};
+    best = {member.shape, member.position, point, distance};
     return true;
 }
 
@@ -289,59 +330,63 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
     Hit best;
     best.distance = kNoHit;
     for (std::size_t position = 0; position < shapes_->size(); ++position) {
-        offerTo(best, ray, *(*shapes_)[position], position);
+        const Shape& shape = *(*shapes_)[position];
+        Point point;
+        float distance;
+        // In file order, so only a nearer hit replaces.
+        if (shape.intersect(ray, point, distance) && distance < best.distance) {
+            best = {&shape, position, point, distance};
+        }
     }
     return best;
 }
 
 template <typename Visit>
 bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit) const {
-    for (const std::uint32_t position : unbounded_) {
-        if (visit(*(*shapes_)[position], position)) return true;
+    for (const Member& member : unbounded_) {
+        if (visit(member)) return true;
     }
-    const RayFrame frame(ray);
-    double enter;
-    if (!mayHit(nodes_[0], frame, limit, enter)) return false;
-    // Children the ray enters farther away wait here, with where it enters them.
+    const RayLanes lanes(ray);
+    // Lanes the ray enters farther away wait here, with where it enters them.
     struct Pending {
-        std::uint32_t index;
-        double enter;
+        std::uint32_t child;
+        float enter;
     };
     Pending stack[kStackDepth];
     int depth = 0;
-    std::uint32_t index = 0;
+    std::uint32_t node = 0;
     for (;;) {
-        const Node& node = nodes_[index];
-        const std::uint32_t count = node.firstAndCount & kCountMask;
-        const std::uint32_t first = node.firstAndCount >> kCountBits;
-        if (count == 0) {
-            double enterFirst;
-            double enterSecond;
-            const bool hitsFirst = mayHit(nodes_[first], frame, limit, enterFirst);
-            const bool hitsSecond = mayHit(nodes_[first + 1], frame, limit, enterSecond);
-            if (hitsFirst && hitsSecond) {
-                // The nearer child first, so that its hits shrink the limit for the other.
-                const bool secondNearer = enterSecond < enterFirst;
-                stack[depth++] = secondNearer ? Pending{first, enterFirst}
-                                              : Pending{first + 1, enterSecond};
-                index = secondNearer ? first + 1 : first;
-                continue;
+        float enter[WideNode::kLanes];
+        unsigned met = wide_node::meetLanes(nodes_[node], lanes, limit, enter);
+        // Pushed farthest first, so that the nearest lane is taken next and its hits shrink the
+        // limit for the others.
+        const int pushedFrom = depth;
+        while (met != 0) {
+            const int lane = __builtin_ctz(met);
+            met &= met - 1;
+            Pending pending{nodes_[node].child[lane], enter[lane]};
+            int slot = depth++;
+            while (slot > pushedFrom && stack[slot - 1].enter < pending.enter) {
+                stack[slot] = stack[slot - 1];
+                --slot;
             }
-            if (hitsFirst || hitsSecond) {
-                index = hitsFirst ? first : first + 1;
-                continue;
+            stack[slot] = pending;
+        }
+        for (;;) {
+            if (depth == 0) return false;
+            const Pending next = stack[--depth];
+            // The limit may have shrunk below where a waiting lane begins.
+            if (next.enter > limit) continue;
+            const std::uint32_t count = next.child & kCountMask;
+            const std::uint32_t first = next.child >> kCountBits;
+            if (count == 0) {
+                node = first;
+                break;
             }
-        } else {
             for (std::uint32_t i = first; i < first + count; ++i) {
-                if (visit(*members_[i].shape, members_[i].position)) return true;
+                if (visit(members_[i])) return true;
             }
         }
-        // The limit may have shrunk below where a waiting child begins.
-        do {
-            if (depth == 0) return false;
-            --depth;
-        } while (stack[depth].enter > limit);
-        index = stack[depth].index;
     }
 }
 
@@ -349,8 +394,8 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
     if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
     Hit best;
     best.distance = kNoHit;
-    search(ray, best.distance, [&](const Shape& shape, std::size_t position) {
-        offerTo(best, ray, shape, position);
+    search(ray, best.distance, [&](const Member& member) {
+        offerTo(best, ray, member);
         return false;
     });
     return best;
@@ -362,11 +407,13 @@ bool ShapeIndex::nearestIs(const Ray& ray, std::size_t position) const {
         return hit.shape != nullptr && hit.position == position;
     }
     Hit target;
-    target.distance = kNoHit;
-    if (!offerTo(target, ray, *(*shapes_)[position], position)) return false;
+    target.shape = (*shapes_)[position].get();
+    target.position = position;
+    const bool met = target.shape->intersect(ray, target.point, target.distance);
+    if (!met || !(target.distance < kNoHit)) return false;
     // Any shape that would win against the target answers no: the search stops there.
-    return !search(ray, target.distance, [&](const Shape& other, std::size_t otherPosition) {
+    return !search(ray, target.distance, [&](const Member& other) {
         Hit contender = target;
-        return otherPosition != position && offerTo(contender, ray, other, otherPosition);
+        return other.position != position && offerTo(contender, ray, other);
     });
 }

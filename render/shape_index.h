@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "geometry/bounding_box.h"
 #include "geometry/point.h"
 #include "geometry/ray.h"
+#include "render/wide_node.h"
 
 class Shape;
 
@@ -38,44 +38,42 @@ public:
     bool nearestIs(const Ray& ray, std::size_t position) const;
 
 private:
-    // 32 bytes, so that two siblings, which are stored side by side, share a cache line.
-    struct Node {
-        float low[3];  // the box, rounded outward to float
-        float high[3];
-        // Rounding allowance per squared scale, growing as the shapes shrink; negative when some
-        // member's rounding also grows with its distance from the scene origin.
-        float rimFactor;
-        // Leaf: first entry in members_ << kCountBits | shape count. Inner node: index of the
-        // first of its two adjacent children << kCountBits.
-        std::uint32_t firstAndCount;
-    };
+    // A shape as the search tests it: balls and tubes by their geometry, kept here so that a
+    // leaf's tests read one run of memory, and any other shape through its own hit test.
     struct Member {
+        enum class Kind : std::uint8_t { ball, tube, other };
+
         const Shape* shape;
+        Point center;
+        float radius;
+        float height;
         std::uint32_t position;  // in the file order
+        Kind kind;
+
+        Member(const Shape& shape, std::uint32_t position);
+        bool intersect(const Ray& ray, Point& hitPoint, float& t) const;
     };
     struct Entry;
-    struct RayFrame;
+    struct Summary;
 
-    // Fills nodes_[index] with the entries begin..end and builds its subtree.
+    // Fills nodes_[index] with up to four lanes over the entries begin..end, split depth times
+    // already, and builds the nodes under it.
     void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
                std::size_t index);
     // Reorders entries begin..end along axis (whose centres span low..high) and returns where
-    // the second child's entries start.
-    static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin,
-                                  std::size_t end, int axis, double low, double high, int depth);
-    // Whether the ray can meet anything in node at a distance in 0..limit; if so, sets enter to
-    // where it enters the widened box.
-    static bool mayHit(const Node& node, const RayFrame& frame, double limit, double& enter);
+    // the second part's entries start.
+    static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
+                                  int axis, double low, double high, int depth);
     Hit nearestByScan(const Ray& ray) const;
-    static bool offerTo(Hit& best, const Ray& ray, const Shape& shape, std::size_t position);
-    // Calls visit(shape, position) for the always-tested shapes, then for those in the nodes the ray
-    // may meet within limit (read afresh at every node), until visit returns true; returns whether
-    // it did.
+    static bool offerTo(Hit& best, const Ray& ray, const Member& member);
+    // Calls visit(member) for the always-tested shapes, then for those in the boxes the ray may
+    // meet within limit (read afresh at every box), until visit returns true; returns whether it
+    // did.
     template <typename Visit>
     bool search(const Ray& ray, const float& limit, Visit visit) const;
 
     const ShapeList* shapes_;
-    std::vector<Node> nodes_;
-    std::vector<Member> members_;           // grouped by leaf
-    std::vector<std::uint32_t> unbounded_;  // positions tested by every ray, in file order
+    std::vector<WideNode> nodes_;
+    std::vector<Member> members_;    // grouped by leaf
+    std::vector<Member> unbounded_;  // tested by every ray, in file order
 };

@@ -19,6 +19,11 @@ Cylinder::Cylinder(float centerX, float centerY, float centerZ, float radius, fl
       center(centerX, centerY, centerZ) {}
 
 bool Cylinder::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+    return intersectTube(center, radius, height, ray, hitPoint, t);
+}
+
+bool intersectTube(const Point& center, float radius, float height, const Ray& ray, Point& hitPoint,
+                   float& t) {
     const Vector& dir = ray.direction;
     const Point& o = ray.origin;
     const Point& m = center;
@@ -32,8 +37,7 @@ bool Cylinder::intersect(const Ray& ray, Point& hitPoint, float& t) const {
     const float b = -2.0f * m.x * dir.x + 2.0f * (dir.x * o.x + dir.z * o.z) - 2.0f * dir.z * m.z;
     const float k =
         m.x * m.x +
-        (o.x * o.x + o.z * o.z - radius * radius - 2.0f * o.x * m.x - 2.0f * o.z * m.z) +
-        m.z * m.z;
+        (o.x * o.x + o.z * o.z - radius * radius - 2.0f * o.x * m.x - 2.0f * o.z * m.z) + m.z * m.z;
     const float discriminant = b * b - a * (4.0f * k);
     if (discriminant < 0.0f) return false;
 
@@ -85,7 +89,7 @@ std::optional<ShapeBounds> Cylinder::bounds() const {
     // The rims as intersect() computes them; with a negative height the tube is never hit.
     const float top = center.y + height * 0.5f;
     const float bottom = center.y - height * 0.5f;
-    return ShapeBounds{BoundingBox(center.x - r, std::min(top, bottom), center.z - r,
-                                   center.x + r, std::max(top, bottom), center.z + r),
+    return ShapeBounds{BoundingBox(center.x - r, std::min(top, bottom), center.z - r, center.x + r,
+                                   std::max(top, bottom), center.z + r),
                        r, true};
 }

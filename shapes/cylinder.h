@@ -25,3 +25,8 @@ public:
     Texel texelAt(const Point& point) const override;
     std::optional<ShapeBounds> bounds() const override;
 };
+
+// The tube's hit test on its bare geometry, for callers that keep the geometry apart from the
+// shape; Cylinder::intersect is this test.
+bool intersectTube(const Point& center, float radius, float height, const Ray& ray, Point& hitPoint,
+                   float& t);

@@ -16,6 +16,10 @@ Sphere::Sphere(float centerX, float centerY, float centerZ, float radius, float 
       center(centerX, centerY, centerZ) {}
 
 bool Sphere::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+    return intersectBall(center, radius, ray, hitPoint, t);
+}
+
+bool intersectBall(const Point& center, float radius, const Ray& ray, Point& hitPoint, float& t) {
     const Vector& d = ray.direction;
     const Point& o = ray.origin;
     const float wx = o.x - center.x;
@@ -43,7 +47,8 @@ Vector Sphere::normalAt(const Point& point) const {
 // Projected along z over the silhouette: column 0 at the smallest x, row 0 at the smallest y.
 Texel Sphere::texelAt(const Point& point) const {
     const Vector n = normalAt(point);
-    return {truncateToInt(halfWidth + n.x * halfWidth), truncateToInt(halfHeight + n.y * halfHeight)};
+    return {truncateToInt(halfWidth + n.x * halfWidth),
+            truncateToInt(halfHeight + n.y * halfHeight)};
 }
 
 std::optional<ShapeBounds> Sphere::bounds() const {

@@ -21,3 +21,7 @@ public:
     Texel texelAt(const Point& point) const override;
     std::optional<ShapeBounds> bounds() const override;
 };
+
+// The ball's hit test on its bare geometry, for callers that keep the geometry apart from the
+// shape; Sphere::intersect is this test.
+bool intersectBall(const Point& center, float radius, const Ray& ray, Point& hitPoint, float& t);
