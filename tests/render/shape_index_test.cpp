@@ -28,6 +28,20 @@ ShapeIndex::Hit scan(const ShapeList& shapes, const Ray& ray) {
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// Checks the index's answers for ray against testing every shape in order.
+void expectAnswersLikeScan(const ShapeList& shapes, const ShapeIndex& index, const Ray& ray) {
+    const ShapeIndex::Hit expected = scan(shapes, ray);
+    const ShapeIndex::Hit actual = index.nearest(ray);
+    ASSERT_EQ(actual.shape, expected.shape);
+    if (expected.shape == nullptr) return;
+    ASSERT_EQ(actual.position, expected.position);
+    ASSERT_TRUE(sameBits(actual.distance, expected.distance));
+    ASSERT_TRUE(sameBits(actual.point.x, expected.point.x) &&
+                sameBits(actual.point.y, expected.point.y) &&
+                sameBits(actual.point.z, expected.point.z));
+    ASSERT_TRUE(index.nearestIs(ray, expected.position));
+}
+
 class RandomScene {
 public:
     RandomScene(unsigned seed, float scale) : random_(seed), scale_(scale) {
@@ -80,20 +94,22 @@ private:
                                                          coordinate(1), radius, 4 * size() - radius,
                                                          1, 1, 1, 0, 1, nullptr));
         } else {
-            addSphere(Point(coordinate(1), coordinate(1), coordinate(1)), kind == 8 ? -size() : size());
+            addSphere(Point(coordinate(1), coordinate(1), coordinate(1)),
+                      kind == 8 ? -size() : size());
         }
     }
 
     void addSphere(const Point& center, float radius) {
-        shapes_.push_back(std::make_unique<Sphere>(center.x, center.y, center.z, radius, 1, 1, 1, 0,
-                                                   1, nullptr));
+        shapes_.push_back(
+            std::make_unique<Sphere>(center.x, center.y, center.z, radius, 1, 1, 1, 0, 1, nullptr));
         spheres_.push_back({center, radius});
     }
 
     Point pointNear() {
-        const auto& [center, radius] = spheres_.empty() ? std::pair(Point(), 1.0f)
-                                                        : spheres_[pick(spheres_.size())];
-        return Point(center.x + radius * 0.9f, center.y + coordinate(0.01f), center.z + radius * 0.3f);
+        const auto& [center, radius] =
+            spheres_.empty() ? std::pair(Point(), 1.0f) : spheres_[pick(spheres_.size())];
+        return Point(center.x + radius * 0.9f, center.y + coordinate(0.01f),
+                     center.z + radius * 0.3f);
     }
 
     std::mt19937 random_;
@@ -110,22 +126,92 @@ TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
             for (int i = 0; i < 3000; ++i) {
                 const Ray ray = scene.ray();
                 const ShapeIndex::Hit expected = scan(scene.shapes(), ray);
-                const ShapeIndex::Hit actual = index.nearest(ray);
-                SCOPED_TRACE(testing::Message() << "scale " << scale << " seed " << seed << " ray " << i);
-                ASSERT_EQ(actual.shape, expected.shape);
+                SCOPED_TRACE(testing::Message()
+                             << "scale " << scale << " seed " << seed << " ray " << i);
+                expectAnswersLikeScan(scene.shapes(), index, ray);
                 if (expected.shape == nullptr) continue;
-                ASSERT_EQ(actual.position, expected.position);
-                ASSERT_TRUE(sameBits(actual.distance, expected.distance));
-                ASSERT_TRUE(sameBits(actual.point.x, expected.point.x) &&
-                            sameBits(actual.point.y, expected.point.y) &&
-                            sameBits(actual.point.z, expected.point.z));
                 // The shadow query: true for the nearest shape only, whatever else the ray meets.
-                ASSERT_TRUE(index.nearestIs(ray, expected.position));
                 const std::size_t other = (expected.position + 1 + i) % scene.shapes().size();
                 ASSERT_EQ(index.nearestIs(ray, other), other == expected.position);
             }
         }
     }
+}
+
+// The rays that try the boxes' widening hardest: those the float hit test still reports as hits
+// although they pass the shape by as much as its rounding allows. Balls and tubes are seen from
+// near and far, and tubes also far from the scene origin, where their test rounds most.
+TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
+    std::mt19937 random(7);
+    const auto uniform = [&](double low, double high) {
+        return std::uniform_real_distribution<double>(low, high)(random);
+    };
+    const auto logUniform = [&](double low, double high) {
+        return std::exp(uniform(std::log(low), std::log(high)));
+    };
+    int outermostBeyondRim = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        SCOPED_TRACE(testing::Message() << "trial " << trial);
+        const bool tube = trial % 2 == 1;
+        const double radius = logUniform(0.01, 10.0);
+        const double away = tube && trial % 4 == 3 ? logUniform(1e3, 1e6) : uniform(-50.0, 50.0);
+        const Point center(static_cast<float>(away), static_cast<float>(uniform(-50.0, 50.0)),
+                           static_cast<float>(-away));
+        const double reach = logUniform(3.0 * radius, 3e3);
+        const double angle = uniform(0.0, 6.283185307179586);
+        // Tubes are met across their wall, horizontally, balls from any side.
+        const double rise = tube ? 0.0 : uniform(-0.7, 0.7);
+        const double flat = std::sqrt(1.0 - rise * rise);
+        const double toward[3] = {std::cos(angle) * flat, rise, std::sin(angle) * flat};
+        const Point origin(static_cast<float>(center.x - reach * toward[0]),
+                           static_cast<float>(center.y - reach * toward[1]),
+                           static_cast<float>(center.z - reach * toward[2]));
+        // Sideways, across the ray, in the horizontal plane.
+        const double side[3] = {-toward[2] / flat, 0.0, toward[0] / flat};
+
+        ShapeList shapes;
+        const auto add = [&](const Point& at, double r) {
+            if (tube) {
+                shapes.push_back(std::make_unique<Cylinder>(at.x, at.y, at.z, static_cast<float>(r),
+                                                            static_cast<float>(4 * r), 1, 1, 1, 0,
+                                                            1, nullptr));
+            } else {
+                shapes.push_back(std::make_unique<Sphere>(at.x, at.y, at.z, static_cast<float>(r),
+                                                          1, 1, 1, 0, 1, nullptr));
+            }
+        };
+        add(center, radius);
+        for (int i = 0; i < 8; ++i) {
+            add(Point(static_cast<float>(center.x + uniform(-30, 30) * radius),
+                      static_cast<float>(center.y + uniform(-30, 30) * radius),
+                      static_cast<float>(center.z + uniform(-30, 30) * radius)),
+                radius * uniform(0.2, 1.0));
+        }
+        const ShapeIndex index(shapes);
+
+        // The farthest miss past the rim that the float test still reports, over many tries.
+        const double scale = reach + std::fabs(double{center.x}) + std::fabs(double{center.z});
+        const double widest = 3e-5 * scale * scale / radius + 1e-3 * scale;
+        const Shape& target = *shapes.front();
+        double outermost = -1.0;
+        for (int i = 0; i < 400; ++i) {
+            const double past = widest * std::pow(uniform(0.0, 1.0), 3.0);
+            const double rim = radius + past;
+            const Point aim(static_cast<float>(center.x + rim * side[0]),
+                            static_cast<float>(center.y + rim * side[1]),
+                            static_cast<float>(center.z + rim * side[2]));
+            const Ray ray = origin.rayTo(aim);
+            Point point;
+            float distance;
+            if (!target.intersect(ray, point, distance) || past <= outermost) continue;
+            outermost = past;
+            expectAnswersLikeScan(shapes, index, ray);
+            if (HasFatalFailure()) return;
+        }
+        if (outermost > 0.0) ++outermostBeyondRim;
+    }
+    // The search must have found reported hits that truly miss.
+    EXPECT_GT(outermostBeyondRim, 100);
 }
 
 TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
@@ -138,14 +224,10 @@ TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
     shapes.push_back(std::make_unique<Cylinder>(0, 0, -50, 20, 40, 1, 1, 1, 0, 1, nullptr));
     const ShapeIndex index(shapes);
     const Ray rays[] = {
-        Point(0, 0, 256).rayTo(Point(0, 0, -50)),
-        Point(0, 0, 256).rayTo(Point(0, -100, 0)),
-        Point(0, 0, 0).rayTo(Point(1, 0, 0)),
-        Ray(Point(0, 0, 256), 0, 0, 0),
-        Ray(Point(0, 0, 256), Vector(0, 0, -1)),
-        Ray(Point(1e16f, 0, 0), -1, 0, 0),
-        Ray(Point(NAN, 0, 0), 0, 0, -1),
-        Ray(Point(0, 100, -50), 1e-12f, -1, 0),
+        Point(0, 0, 256).rayTo(Point(0, 0, -50)), Point(0, 0, 256).rayTo(Point(0, -100, 0)),
+        Point(0, 0, 0).rayTo(Point(1, 0, 0)),     Ray(Point(0, 0, 256), 0, 0, 0),
+        Ray(Point(0, 0, 256), Vector(0, 0, -1)),  Ray(Point(1e16f, 0, 0), -1, 0, 0),
+        Ray(Point(NAN, 0, 0), 0, 0, -1),          Ray(Point(0, 100, -50), 1e-12f, -1, 0),
     };
     for (const Ray& ray : rays) {
         const ShapeIndex::Hit expected = scan(shapes, ray);
