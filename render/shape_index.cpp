@@ -19,6 +19,11 @@ constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
 constexpr std::size_t kLargestIndexedCount = std::size_t{1} << 28;
 // c, the rounding of a float hit test per squared scale (see WideNode), 2^-20 larger.
 constexpr double kRoundingPerSquaredScale = 64.0 / (1 << 24) * (1.0 + 0x1p-20);
+// How far from 1 the squared length of a float-normalised direction may be (5.2 × 2^-24 is the
+// worst seen). The hit tests leave out the division by it, so their distances are off by as much,
+// which the boxes' float slack covers; a direction normalised from underflowing components is
+// farther off and is answered by testing every shape.
+constexpr double kUnitTolerance = 0x1p-21;
 // Beyond this, squared coordinates near the float range make the rounding argument fail.
 constexpr double kLargestIndexedMagnitude = 1e15;
 // A cylinder test on a ray this nearly vertical (but not exactly) works on underflowing numbers.
@@ -66,8 +71,8 @@ bool suitsIndex(const Ray& ray) {
     if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z)) return false;
     if (!(largestMagnitude(o) <= kLargestIndexedMagnitude)) return false;
     const double horizontal = double{d.x} * d.x + double{d.z} * d.z;
-    const double length = horizontal + double{d.y} * d.y;
-    if (length < 0.9 || length > 1.1) return false;
+    const double squaredLength = horizontal + double{d.y} * d.y;
+    if (!(std::fabs(squaredLength - 1.0) <= kUnitTolerance)) return false;
     return horizontal == 0.0 || horizontal >= kSmallestHorizontalSquare;
 }
 

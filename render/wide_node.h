@@ -21,7 +21,8 @@
 // sqrt(r² + c S²) - r is at most c S² / 2r and at most sqrt(c) S; the smaller is taken.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
-// float inverse shift a widened slab side by less than 5 × 2^-24 S, so every lane adds 2^-20 S on
+// float inverse shift a widened slab side by less than 5 × 2^-24 S, and a direction up to 2^-21
+// off unit length moves a reported distance by as much of itself; so every lane adds 2^-19 S on
 // top and carries its factors 2^-20 larger.
 struct alignas(16) WideNode {
     static constexpr int kLanes = 4;
@@ -54,7 +55,7 @@ namespace wide_node {
 // sqrt(c) for c = 64 × 2^-24, and 2^-20 larger.
 constexpr float kRoundingPerScale = 0.001953125f * (1.0f + 0x1p-20f);
 // What float slab arithmetic needs on top, per unit of scale.
-constexpr float kFloatSlack = 0x1p-20f;
+constexpr float kFloatSlack = 0x1p-19f;
 // The least widening, for scenes so small that float products underflow.
 constexpr float kSmallestAllowance = 1e-6f;
 // A tubeReach for lanes without tubes.
