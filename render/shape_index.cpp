@@ -1,7 +1,9 @@
 #include "render/shape_index.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "shapes/cylinder.h"
@@ -32,7 +34,10 @@ constexpr double kSmallestHorizontalSquare = 1e-20;
 constexpr int kSurfaceAreaSplitDepth = 48;
 // Every level of nodes splits at least once, and leaves up to three lanes waiting.
 constexpr int kStackDepth = 3 * (kSurfaceAreaSplitDepth + 40) + 1;
-static_assert(kLeafSize <= kCountMask, "a leaf's count must fit its bits");
+// The count field of a leaf whose balls are kept in quads_.
+constexpr std::uint32_t kQuadLeaf = kCountMask;
+static_assert(kLeafSize < kQuadLeaf && kLeafSize <= WideNode::kLanes,
+              "a leaf's count must fit its bits and a quad");
 constexpr int kBins = 16;
 
 void enclose(std::optional<BoundingBox>& sum, const BoundingBox& box) {
@@ -154,7 +159,23 @@ struct ShapeIndex::Summary {
     }
 };
 
-ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes) {
+thread_local ShapeIndex::Occluder ShapeIndex::occluders_[kOccluderSlots];
+
+namespace {
+
+std::atomic<std::uint64_t> lastSerial{0};
+
+bool samePoint(const Point& a, const Point& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+std::size_t slotOf(const Point& origin, std::size_t slots) {
+    std::uint32_t bits[3];
+    std::memcpy(bits, &origin, sizeof bits);
+    return (bits[0] ^ bits[1] * 31u ^ bits[2] * 961u) % slots;
+}
+
+}  // namespace
+
+ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++lastSerial) {
     std::vector<Entry> entries;
     entries.reserve(shapes.size());
     for (std::size_t position = 0; position < shapes.size(); ++position) {
@@ -215,12 +236,7 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
         const Part& part = parts[lane];
         part.summary.fillLane(node, static_cast<int>(lane));
         if (part.end - part.begin <= kLeafSize) {
-            node.child[lane] =
-                static_cast<std::uint32_t>(members_.size() << kCountBits | (part.end - part.begin));
-            for (std::size_t i = part.begin; i < part.end; ++i) {
-                const std::uint32_t position = entries[i].position;
-                members_.emplace_back(*(*shapes_)[position], position);
-            }
+            node.child[lane] = addLeaf(entries, part.begin, part.end);
         } else {
             node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kCountBits);
             nodes_.emplace_back();
@@ -232,6 +248,33 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
         const Part& part = parts[innerLanes[i]];
         build(entries, part.begin, part.end, part.depth, node.child[innerLanes[i]] >> kCountBits);
     }
+}
+
+std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t begin,
+                                  std::size_t end) {
+    std::vector<Member> leaf;
+    for (std::size_t i = begin; i < end; ++i) {
+        leaf.emplace_back(*(*shapes_)[entries[i].position], entries[i].position);
+    }
+    const bool ballsOnly = std::all_of(leaf.begin(), leaf.end(), [](const Member& member) {
+        return member.kind == Member::Kind::ball;
+    });
+    if (ballsOnly) {
+        BallQuad quad{};
+        quad.count = static_cast<std::uint32_t>(leaf.size());
+        for (std::size_t lane = 0; lane < leaf.size(); ++lane) {
+            quad.centerX[lane] = leaf[lane].center.x;
+            quad.centerY[lane] = leaf[lane].center.y;
+            quad.centerZ[lane] = leaf[lane].center.z;
+            quad.radius[lane] = leaf[lane].radius;
+            quad.position[lane] = leaf[lane].position;
+        }
+        quads_.push_back(quad);
+        return static_cast<std::uint32_t>((quads_.size() - 1) << kCountBits | kQuadLeaf);
+    }
+    const std::size_t first = members_.size();
+    members_.insert(members_.end(), leaf.begin(), leaf.end());
+    return static_cast<std::uint32_t>(first << kCountBits | leaf.size());
 }
 
 std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
@@ -293,7 +336,7 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
 }
 
 ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)
-    : shape(&shape), radius(0.0f), height(0.0f), position(position), kind(Kind::other) {
+    : radius(0.0f), height(0.0f), position(position), kind(Kind::other) {
     if (const auto* ball = dynamic_cast<const Sphere*>(&shape)) {
         center = ball->center;
         radius = ball->radius;
@@ -306,7 +349,8 @@ ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)
     }
 }
 
-bool ShapeIndex::Member::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+bool ShapeIndex::Member::intersect(const ShapeList& shapes, const Ray& ray, Point& hitPoint,
+                                   float& t) const {
     switch (kind) {
         case Kind::ball:
             return intersectBall(center, radius, ray, hitPoint, t);
@@ -315,19 +359,21 @@ bool ShapeIndex::Member::intersect(const Ray& ray, Point& hitPoint, float& t) co
         case Kind::other:
             break;
     }
-    return shape->intersect(ray, hitPoint, t);
+    return shapes[position]->intersect(ray, hitPoint, t);
 }
 
-bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Member& member) {
+bool ShapeIndex::beats(float distance, std::size_t position, const Hit& best) {
+    // Nearer replaces; as near replaces only a shape later in the file.
+    return distance < best.distance ||
+           (best.shape != nullptr && distance == best.distance && position < best.position);
+}
+
+bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Member& member) const {
     Point point;
     float distance;
-    if (!member.intersect(ray, point, distance)) return false;
-    // Nearer replaces; as near replaces only a shape later in the file.
-    const bool better =
-        distance < best.distance ||
-        (best.shape != nullptr && distance == best.distance && member.position < best.position);
-    if (!better) return false;
-    best = {member.shape, member.position, point, distance};
+    if (!member.intersect(*shapes_, ray, point, distance)) return false;
+    if (!beats(distance, member.position, best)) return false;
+    best = {(*shapes_)[member.position].get(), member.position, point, distance};
     return true;
 }
 
@@ -346,8 +392,9 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
     return best;
 }
 
-template <typename Visit>
-bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit) const {
+template <typename Visit, typename VisitBall>
+bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
+                        VisitBall visitBall) const {
     for (const Member& member : unbounded_) {
         if (visit(member)) return true;
     }
@@ -388,6 +435,17 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit) const {
                 node = first;
                 break;
             }
+            if (count == kQuadLeaf) {
+                const BallQuad& quad = quads_[first];
+                float distance[WideNode::kLanes];
+                unsigned hits = ball_quad::hits(quad, ray, lanes, distance);
+                while (hits != 0) {
+                    const int lane = __builtin_ctz(hits);
+                    hits &= hits - 1;
+                    if (visitBall(quad.position[lane], distance[lane])) return true;
+                }
+                continue;
+            }
             for (std::uint32_t i = first; i < first + count; ++i) {
                 if (visit(members_[i])) return true;
             }
@@ -399,10 +457,22 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
     if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
     Hit best;
     best.distance = kNoHit;
-    search(ray, best.distance, [&](const Member& member) {
-        offerTo(best, ray, member);
-        return false;
-    });
+    search(
+        ray, best.distance,
+        [&](const Member& member) {
+            offerTo(best, ray, member);
+            return false;
+        },
+        [&](std::size_t position, float distance) {
+            if (beats(distance, position, best)) {
+                const Vector& d = ray.direction;
+                const Point& o = ray.origin;
+                // The hit point as the ball's own test forms it.
+                const Point point(distance * d.x + o.x, distance * d.y + o.y, distance * d.z + o.z);
+                best = {(*shapes_)[position].get(), position, point, distance};
+            }
+            return false;
+        });
     return best;
 }
 
@@ -416,9 +486,32 @@ bool ShapeIndex::nearestIs(const Ray& ray, std::size_t position) const {
     target.position = position;
     const bool met = target.shape->intersect(ray, target.point, target.distance);
     if (!met || !(target.distance < kNoHit)) return false;
+
+    Occluder& last = occluders_[slotOf(ray.origin, kOccluderSlots)];
+    if (last.index == serial_ && samePoint(last.origin, ray.origin) && last.position != position) {
+        Point point;
+        float distance;
+        if ((*shapes_)[last.position]->intersect(ray, point, distance) &&
+            beats(distance, last.position, target)) {
+            return false;
+        }
+    }
     // Any shape that would win against the target answers no: the search stops there.
-    return !search(ray, target.distance, [&](const Member& other) {
-        Hit contender = target;
-        return other.position != position && offerTo(contender, ray, other);
-    });
+    std::size_t occluder = 0;
+    const auto stops = [&](std::size_t other, float distance) {
+        if (other == position || !beats(distance, other, target)) return false;
+        occluder = other;
+        return true;
+    };
+    const bool blocked = search(
+        ray, target.distance,
+        [&](const Member& other) {
+            Point point;
+            float distance;
+            return other.intersect(*shapes_, ray, point, distance) &&
+                   stops(other.position, distance);
+        },
+        stops);
+    if (blocked) last = {serial_, ray.origin, occluder};
+    return !blocked;
 }

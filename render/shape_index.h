@@ -7,6 +7,7 @@
 
 #include "geometry/point.h"
 #include "geometry/ray.h"
+#include "render/ball_quad.h"
 #include "render/wide_node.h"
 
 class Shape;
@@ -43,7 +44,6 @@ private:
     struct Member {
         enum class Kind : std::uint8_t { ball, tube, other };
 
-        const Shape* shape;
         Point center;
         float radius;
         float height;
@@ -51,29 +51,47 @@ private:
         Kind kind;
 
         Member(const Shape& shape, std::uint32_t position);
-        bool intersect(const Ray& ray, Point& hitPoint, float& t) const;
+        // shapes: the list the member's position is in.
+        bool intersect(const ShapeList& shapes, const Ray& ray, Point& hitPoint, float& t) const;
     };
     struct Entry;
     struct Summary;
+    // The shape that last stopped a shadow ray from one origin, on this thread: rays from a light
+    // toward neighbouring points are mostly stopped by the same shape, which is then tried first.
+    struct Occluder {
+        std::uint64_t index = 0;  // the index's serial number; 0 for none
+        Point origin;
+        std::size_t position = 0;
+    };
+    static constexpr std::size_t kOccluderSlots = 8;
 
     // Fills nodes_[index] with up to four lanes over the entries begin..end, split depth times
     // already, and builds the nodes under it.
     void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
                std::size_t index);
+    // Adds the entries begin..end as one leaf and returns its reference for a lane.
+    std::uint32_t addLeaf(const std::vector<Entry>& entries, std::size_t begin, std::size_t end);
     // Reorders entries begin..end along axis (whose centres span low..high) and returns where
     // the second part's entries start.
     static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
                                   int axis, double low, double high, int depth);
     Hit nearestByScan(const Ray& ray) const;
-    static bool offerTo(Hit& best, const Ray& ray, const Member& member);
-    // Calls visit(member) for the always-tested shapes, then for those in the boxes the ray may
-    // meet within limit (read afresh at every box), until visit returns true; returns whether it
-    // did.
-    template <typename Visit>
-    bool search(const Ray& ray, const float& limit, Visit visit) const;
+    // Whether a hit at distance on the shape at position is to be taken over best: nearer, or as
+    // near and earlier in the file.
+    static bool beats(float distance, std::size_t position, const Hit& best);
+    bool offerTo(Hit& best, const Ray& ray, const Member& member) const;
+    // Calls visit(member) for the always-tested shapes and those in the leaves the ray may meet
+    // within limit (read afresh at every box), and visitBall(position, distance) for every ball
+    // of those leaves the ray hits, until either returns true; returns whether one did.
+    template <typename Visit, typename VisitBall>
+    bool search(const Ray& ray, const float& limit, Visit visit, VisitBall visitBall) const;
+
+    static thread_local Occluder occluders_[kOccluderSlots];
 
     const ShapeList* shapes_;
+    std::uint64_t serial_;  // tells this index from any other, dead or alive, in the occluders
     std::vector<WideNode> nodes_;
     std::vector<Member> members_;    // grouped by leaf
+    std::vector<BallQuad> quads_;    // the leaves that hold balls only
     std::vector<Member> unbounded_;  // tested by every ray, in file order
 };

@@ -14,7 +14,13 @@ RayLanes::RayLanes(const Ray& ray) {
             origin[axis][lane] = origins[axis];
             this->inverse[axis][lane] = inverse;
             allowanceSign[axis][lane] = backward ? -1.0f : 1.0f;
+            direction[axis][lane] = directions[axis];
         }
     }
-    for (float& lane : horizontal) lane = reach;
+    const Vector& d = ray.direction;
+    const float length = d.x * d.x + d.y * d.y + d.z * d.z;
+    for (int lane = 0; lane < WideNode::kLanes; ++lane) {
+        horizontal[lane] = reach;
+        squaredLength[lane] = length;
+    }
 }

@@ -44,6 +44,8 @@ struct alignas(16) RayLanes {
     float inverse[3][WideNode::kLanes];  // ±infinity along an axis the ray does not move along
     float allowanceSign[3][WideNode::kLanes];  // -1 where the ray runs toward smaller coordinates
     float horizontal[WideNode::kLanes];        // |x| + |z| of the origin
+    float direction[3][WideNode::kLanes];
+    float squaredLength[WideNode::kLanes];  // of the direction, summed as the hit tests sum it
     int nearSide[3];  // which side of a box the ray meets first along each axis
     int farSide[3];
 
