@@ -1,7 +1,7 @@
 #pragma once
 
-// An axis-aligned box in scene space, kept in double so that forming it adds no rounding of its
-// own to the float coordinates it is built from.
+// An axis-aligned box in scene space, kept in double so that forming it from float coordinates
+// rounds by at most half a double step.
 struct BoundingBox {
     double low[3];
     double high[3];

@@ -12,6 +12,7 @@
 
 namespace {
 
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // A hit this far away or farther is never taken.
 constexpr float kNoHit = std::numeric_limits<float>::max();
 constexpr std::size_t kLeafSize = 4;
@@ -94,8 +95,10 @@ struct ShapeIndex::Entry {
 
     Entry(std::uint32_t position, const ShapeBounds& bounds) : position(position) {
         for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = roundedDown(bounds.box.low[axis]);
-            high[axis] = roundedUp(bounds.box.high[axis]);
+            // A side formed in double is within half a double step of the true one (a radius far
+            // below the centre's magnitude can vanish in it), so one step outward bounds it.
+            low[axis] = roundedDown(std::nextafter(bounds.box.low[axis], -kInfinity));
+            high[axis] = roundedUp(std::nextafter(bounds.box.high[axis], kInfinity));
             center[axis] = static_cast<float>(bounds.box.centerAlong(axis));
         }
         radius = roundedDown(bounds.radius);

@@ -238,4 +238,19 @@ TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
     }
 }
 
+TEST(ShapeIndex, BoundsABallWhoseRadiusVanishesBesideItsCentre) {
+    ShapeList shapes;
+    shapes.push_back(
+        std::make_unique<Sphere>(2.3677e14f, 2.3677e14f, 8.2e-4f, 7.1e-4f, 1, 1, 1, 0, 1, nullptr));
+    const ShapeIndex index(shapes);
+    for (const float rise : {0.7066f, -0.7066f}) {
+        for (const float across : {0.0f, 0.7066f, -0.7066f}) {
+            expectAnswersLikeScan(shapes, index,
+                                  Ray(Point(2.3677e14f, 2.3677e14f, 0), across, rise, 0.7076f));
+            expectAnswersLikeScan(shapes, index,
+                                  Ray(Point(2.3677e14f, 2.3677e14f, 0), rise, across, 0.7076f));
+        }
+    }
+}
+
 }  // namespace
