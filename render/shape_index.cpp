@@ -88,7 +88,6 @@ bool suitsIndex(const Ray& ray) {
 struct ShapeIndex::Entry {
     float low[3];
     float high[3];
-    float center[3];
     float radius;  // rounded down
     std::uint32_t position;
     bool tube;
@@ -99,11 +98,13 @@ struct ShapeIndex::Entry {
             // below the centre's magnitude can vanish in it), so one step outward bounds it.
             low[axis] = roundedDown(std::nextafter(bounds.box.low[axis], -kInfinity));
             high[axis] = roundedUp(std::nextafter(bounds.box.high[axis], kInfinity));
-            center[axis] = static_cast<float>(bounds.box.centerAlong(axis));
         }
         radius = roundedDown(bounds.radius);
         tube = bounds.roundsWithHorizontalDistanceFromOrigin;
     }
+
+    // Where the splits place the entry.
+    double center(int axis) const { return 0.5 * (double{low[axis]} + double{high[axis]}); }
 
     BoundingBox box() const {
         return BoundingBox(low[0], low[1], low[2], high[0], high[1], high[2]);
@@ -120,7 +121,7 @@ struct ShapeIndex::Summary {
 
     Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end)
         : box(entries[begin].box()),
-          centerLow{entries[begin].center[0], entries[begin].center[1], entries[begin].center[2]},
+          centerLow{entries[begin].center(0), entries[begin].center(1), entries[begin].center(2)},
           centerHigh{centerLow[0], centerLow[1], centerLow[2]},
           smallestRadius(entries[begin].radius) {
         for (std::size_t i = begin; i < end; ++i) {
@@ -129,8 +130,8 @@ struct ShapeIndex::Summary {
             smallestRadius = std::min(smallestRadius, entry.radius);
             tube = tube || entry.tube;
             for (int axis = 0; axis < 3; ++axis) {
-                centerLow[axis] = std::min(centerLow[axis], double{entry.center[axis]});
-                centerHigh[axis] = std::max(centerHigh[axis], double{entry.center[axis]});
+                centerLow[axis] = std::min(centerLow[axis], entry.center(axis));
+                centerHigh[axis] = std::max(centerHigh[axis], entry.center(axis));
             }
         }
     }
@@ -194,7 +195,9 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
     }
     if (!entries.empty()) {
         nodes_.reserve(entries.size() / kLeafSize + 1);
+        // Only what is used becomes resident, and nothing is copied while the tree grows.
         members_.reserve(entries.size());
+        quads_.reserve(entries.size());
         nodes_.resize(1);
         build(entries, 0, entries.size(), 0, 0);
     }
@@ -288,7 +291,7 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
         // Binned surface area heuristic: the cut that least expects a ray to test both sides.
         const double binsPerUnit = kBins / (high - low);
         const auto binOf = [&](const Entry& e) {
-            return std::min(kBins - 1, static_cast<int>((e.center[axis] - low) * binsPerUnit));
+            return std::min(kBins - 1, static_cast<int>((e.center(axis) - low) * binsPerUnit));
         };
         std::size_t counts[kBins] = {};
         std::optional<BoundingBox> boxes[kBins];
@@ -332,8 +335,8 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
     const std::size_t middle = begin + (end - begin) / 2;
     std::nth_element(first, entries.begin() + static_cast<std::ptrdiff_t>(middle), last,
                      [axis](const Entry& a, const Entry& b) {
-                         return a.center[axis] < b.center[axis] ||
-                                (a.center[axis] == b.center[axis] && a.position < b.position);
+                         return a.center(axis) < b.center(axis) ||
+                                (a.center(axis) == b.center(axis) && a.position < b.position);
                      });
     return middle;
 }
