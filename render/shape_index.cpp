@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <typeinfo>
 
 #include "shapes/cylinder.h"
 #include "shapes/shape.h"
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+constexpr float kFloatInfinity = std::numeric_limits<float>::infinity();
 // A hit this far away or farther is never taken.
 constexpr float kNoHit = std::numeric_limits<float>::max();
 constexpr std::size_t kLeafSize = 4;
@@ -41,20 +43,26 @@ static_assert(kLeafSize < kQuadLeaf && kLeafSize <= WideNode::kLanes,
               "a leaf's count must fit its bits and a quad");
 constexpr int kBins = 16;
 
-void enclose(std::optional<BoundingBox>& sum, const BoundingBox& box) {
-    if (sum) {
-        sum->enclose(box);
-    } else {
-        sum = box;
-    }
-}
+// A box of float sides while the tree is built; empty until it encloses something.
+struct Extent {
+    float low[3] = {kFloatInfinity, kFloatInfinity, kFloatInfinity};
+    float high[3] = {-kFloatInfinity, -kFloatInfinity, -kFloatInfinity};
 
-double surfaceArea(const BoundingBox& box) {
-    const double x = box.high[0] - box.low[0];
-    const double y = box.high[1] - box.low[1];
-    const double z = box.high[2] - box.low[2];
-    return x * y + y * z + z * x;
-}
+    void enclose(const float otherLow[3], const float otherHigh[3]) {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], otherLow[axis]);
+            high[axis] = std::max(high[axis], otherHigh[axis]);
+        }
+    }
+    void enclose(const Extent& other) { enclose(other.low, other.high); }
+    bool empty() const { return low[0] > high[0]; }
+    double surfaceArea() const {
+        const double x = double{high[0]} - low[0];
+        const double y = double{high[1]} - low[1];
+        const double z = double{high[2]} - low[2];
+        return x * y + y * z + z * x;
+    }
+};
 
 double largestMagnitude(const Point& p) {
     return std::max({std::fabs(double{p.x}), std::fabs(double{p.y}), std::fabs(double{p.z})});
@@ -89,10 +97,12 @@ struct ShapeIndex::Entry {
     float low[3];
     float high[3];
     float radius;  // rounded down
-    std::uint32_t position;
     bool tube;
+    // Taken while the shapes are read in file order, so that making leaves reads no shape again.
+    Member member;
 
-    Entry(std::uint32_t position, const ShapeBounds& bounds) : position(position) {
+    Entry(const Shape& shape, std::uint32_t position, const ShapeBounds& bounds)
+        : member(shape, position) {
         for (int axis = 0; axis < 3; ++axis) {
             // A side formed in double is within half a double step of the true one (a radius far
             // below the centre's magnitude can vanish in it), so one step outward bounds it.
@@ -105,28 +115,23 @@ struct ShapeIndex::Entry {
 
     // Where the splits place the entry.
     double center(int axis) const { return 0.5 * (double{low[axis]} + double{high[axis]}); }
-
-    BoundingBox box() const {
-        return BoundingBox(low[0], low[1], low[2], high[0], high[1], high[2]);
-    }
 };
 
 // What a lane needs of the entries begin..end.
 struct ShapeIndex::Summary {
-    BoundingBox box;
+    Extent box;
     double centerLow[3];
     double centerHigh[3];
     float smallestRadius;
     bool tube = false;
 
     Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end)
-        : box(entries[begin].box()),
-          centerLow{entries[begin].center(0), entries[begin].center(1), entries[begin].center(2)},
+        : centerLow{entries[begin].center(0), entries[begin].center(1), entries[begin].center(2)},
           centerHigh{centerLow[0], centerLow[1], centerLow[2]},
           smallestRadius(entries[begin].radius) {
         for (std::size_t i = begin; i < end; ++i) {
             const Entry& entry = entries[i];
-            box.enclose(entry.box());
+            box.enclose(entry.low, entry.high);
             smallestRadius = std::min(smallestRadius, entry.radius);
             tube = tube || entry.tube;
             for (int axis = 0; axis < 3; ++axis) {
@@ -146,9 +151,8 @@ struct ShapeIndex::Summary {
 
     void fillLane(WideNode& node, int lane) const {
         for (int axis = 0; axis < 3; ++axis) {
-            // The entries' sides are floats already.
-            node.side[0][axis][lane] = static_cast<float>(box.low[axis]);
-            node.side[1][axis][lane] = static_cast<float>(box.high[axis]);
+            node.side[0][axis][lane] = box.low[axis];
+            node.side[1][axis][lane] = box.high[axis];
         }
         // With no radius to spread it over, the allowance falls back to its square-root bound.
         node.rimFactor[lane] =
@@ -157,7 +161,7 @@ struct ShapeIndex::Summary {
                 : std::numeric_limits<float>::infinity();
         // A tube's radius is at most half the box's width, which the farthest corner covers.
         node.tubeReach[lane] =
-            tube ? roundedUp(std::max(std::fabs(box.low[0]), std::fabs(box.high[0])) +
+            tube ? roundedUp(double{std::max(std::fabs(box.low[0]), std::fabs(box.high[0]))} +
                              std::max(std::fabs(box.low[2]), std::fabs(box.high[2])))
                  : wide_node::kNoTube;
     }
@@ -188,7 +192,7 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
                                bounds->box.largestMagnitude() <= kLargestIndexedMagnitude &&
                                position < kLargestIndexedCount;
         if (indexable) {
-            entries.emplace_back(static_cast<std::uint32_t>(position), *bounds);
+            entries.emplace_back(*shapes[position], static_cast<std::uint32_t>(position), *bounds);
         } else {
             unbounded_.emplace_back(*shapes[position], static_cast<std::uint32_t>(position));
         }
@@ -220,7 +224,7 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
         for (std::size_t i = 0; i < parts.size(); ++i) {
             if (parts[i].end - parts[i].begin <= kLeafSize) continue;
             if (widest == parts.size() ||
-                surfaceArea(parts[i].summary.box) > surfaceArea(parts[widest].summary.box)) {
+                parts[i].summary.box.surfaceArea() > parts[widest].summary.box.surfaceArea()) {
                 widest = i;
             }
         }
@@ -258,29 +262,28 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
 
 std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t begin,
                                   std::size_t end) {
-    std::vector<Member> leaf;
-    for (std::size_t i = begin; i < end; ++i) {
-        leaf.emplace_back(*(*shapes_)[entries[i].position], entries[i].position);
-    }
-    const bool ballsOnly = std::all_of(leaf.begin(), leaf.end(), [](const Member& member) {
-        return member.kind == Member::Kind::ball;
-    });
+    const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
+    const bool ballsOnly = std::all_of(
+        first, last, [](const Entry& entry) { return entry.member.kind == Member::Kind::ball; });
+    const std::size_t count = end - begin;
     if (ballsOnly) {
         BallQuad quad{};
-        quad.count = static_cast<std::uint32_t>(leaf.size());
-        for (std::size_t lane = 0; lane < leaf.size(); ++lane) {
-            quad.centerX[lane] = leaf[lane].center.x;
-            quad.centerY[lane] = leaf[lane].center.y;
-            quad.centerZ[lane] = leaf[lane].center.z;
-            quad.radius[lane] = leaf[lane].radius;
-            quad.position[lane] = leaf[lane].position;
+        quad.count = static_cast<std::uint32_t>(count);
+        for (std::size_t lane = 0; lane < count; ++lane) {
+            const Member& ball = entries[begin + lane].member;
+            quad.centerX[lane] = ball.center.x;
+            quad.centerY[lane] = ball.center.y;
+            quad.centerZ[lane] = ball.center.z;
+            quad.radius[lane] = ball.radius;
+            quad.position[lane] = ball.position;
         }
         quads_.push_back(quad);
         return static_cast<std::uint32_t>((quads_.size() - 1) << kCountBits | kQuadLeaf);
     }
-    const std::size_t first = members_.size();
-    members_.insert(members_.end(), leaf.begin(), leaf.end());
-    return static_cast<std::uint32_t>(first << kCountBits | leaf.size());
+    const std::size_t at = members_.size();
+    for (auto entry = first; entry != last; ++entry) members_.push_back(entry->member);
+    return static_cast<std::uint32_t>(at << kCountBits | count);
 }
 
 std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
@@ -294,32 +297,32 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
             return std::min(kBins - 1, static_cast<int>((e.center(axis) - low) * binsPerUnit));
         };
         std::size_t counts[kBins] = {};
-        std::optional<BoundingBox> boxes[kBins];
+        Extent boxes[kBins];
         for (auto e = first; e != last; ++e) {
             const int bin = binOf(*e);
             ++counts[bin];
-            enclose(boxes[bin], e->box());
+            boxes[bin].enclose(e->low, e->high);
         }
         double belowArea[kBins];
         std::size_t belowCount[kBins];
-        std::optional<BoundingBox> sweep;
+        Extent sweep;
         std::size_t count = 0;
         for (int bin = 0; bin < kBins; ++bin) {
-            if (boxes[bin]) enclose(sweep, *boxes[bin]);
+            sweep.enclose(boxes[bin]);
             count += counts[bin];
-            belowArea[bin] = sweep ? surfaceArea(*sweep) : 0.0;
+            belowArea[bin] = sweep.empty() ? 0.0 : sweep.surfaceArea();
             belowCount[bin] = count;
         }
-        sweep.reset();
+        sweep = Extent();
         count = 0;
         double bestCost = std::numeric_limits<double>::infinity();
         int bestCut = -1;
         for (int bin = kBins - 1; bin > 0; --bin) {
-            if (boxes[bin]) enclose(sweep, *boxes[bin]);
+            sweep.enclose(boxes[bin]);
             count += counts[bin];
             if (count == 0 || belowCount[bin - 1] == 0) continue;
             const double cost = belowArea[bin - 1] * static_cast<double>(belowCount[bin - 1]) +
-                                surfaceArea(*sweep) * static_cast<double>(count);
+                                sweep.surfaceArea() * static_cast<double>(count);
             if (cost < bestCost) {
                 bestCost = cost;
                 bestCut = bin;
@@ -333,24 +336,28 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
     }
     // Halving by count keeps the tree balanced, whatever the shapes' layout.
     const std::size_t middle = begin + (end - begin) / 2;
-    std::nth_element(first, entries.begin() + static_cast<std::ptrdiff_t>(middle), last,
-                     [axis](const Entry& a, const Entry& b) {
-                         return a.center(axis) < b.center(axis) ||
-                                (a.center(axis) == b.center(axis) && a.position < b.position);
-                     });
+    std::nth_element(
+        first, entries.begin() + static_cast<std::ptrdiff_t>(middle), last,
+        [axis](const Entry& a, const Entry& b) {
+            return a.center(axis) < b.center(axis) ||
+                   (a.center(axis) == b.center(axis) && a.member.position < b.member.position);
+        });
     return middle;
 }
 
 ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)
     : radius(0.0f), height(0.0f), position(position), kind(Kind::other) {
-    if (const auto* ball = dynamic_cast<const Sphere*>(&shape)) {
-        center = ball->center;
-        radius = ball->radius;
+    // Exact types only: a kind derived from them may test hits its own way.
+    if (typeid(shape) == typeid(Sphere)) {
+        const auto& ball = static_cast<const Sphere&>(shape);
+        center = ball.center;
+        radius = ball.radius;
         kind = Kind::ball;
-    } else if (const auto* tube = dynamic_cast<const Cylinder*>(&shape)) {
-        center = tube->center;
-        radius = tube->radius;
-        height = tube->height;
+    } else if (typeid(shape) == typeid(Cylinder)) {
+        const auto& tube = static_cast<const Cylinder&>(shape);
+        center = tube.center;
+        radius = tube.radius;
+        height = tube.height;
         kind = Kind::tube;
     }
 }
