@@ -96,22 +96,23 @@ bool suitsIndex(const Ray& ray) {
 struct ShapeIndex::Entry {
     float low[3];
     float high[3];
-    float radius;  // rounded down
-    bool tube;
     // Taken while the shapes are read in file order, so that making leaves reads no shape again.
     Member member;
 
-    Entry(const Shape& shape, std::uint32_t position, const ShapeBounds& bounds)
-        : member(shape, position) {
+    Entry(const Member& member, const BoundingBox& box) : member(member) {
         for (int axis = 0; axis < 3; ++axis) {
             // A side formed in double is within half a double step of the true one (a radius far
             // below the centre's magnitude can vanish in it), so one step outward bounds it.
-            low[axis] = roundedDown(std::nextafter(bounds.box.low[axis], -kInfinity));
-            high[axis] = roundedUp(std::nextafter(bounds.box.high[axis], kInfinity));
+            low[axis] = roundedDown(std::nextafter(box.low[axis], -kInfinity));
+            high[axis] = roundedUp(std::nextafter(box.high[axis], kInfinity));
         }
-        radius = roundedDown(bounds.radius);
-        tube = bounds.roundsWithHorizontalDistanceFromOrigin;
     }
+
+    // The larger the ball or tube, the less rounding moves a reported hit off it.
+    float radius() const { return std::fabs(member.radius); }
+    // A tube's test expands products of absolute x and z coordinates, so its rounding grows with
+    // the distance from the scene origin as well as from the ray's.
+    bool tube() const { return member.kind == Member::Kind::tube; }
 
     // Where the splits place the entry.
     double center(int axis) const { return 0.5 * (double{low[axis]} + double{high[axis]}); }
@@ -128,12 +129,12 @@ struct ShapeIndex::Summary {
     Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end)
         : centerLow{entries[begin].center(0), entries[begin].center(1), entries[begin].center(2)},
           centerHigh{centerLow[0], centerLow[1], centerLow[2]},
-          smallestRadius(entries[begin].radius) {
+          smallestRadius(entries[begin].radius()) {
         for (std::size_t i = begin; i < end; ++i) {
             const Entry& entry = entries[i];
             box.enclose(entry.low, entry.high);
-            smallestRadius = std::min(smallestRadius, entry.radius);
-            tube = tube || entry.tube;
+            smallestRadius = std::min(smallestRadius, entry.radius());
+            tube = tube || entry.tube();
             for (int axis = 0; axis < 3; ++axis) {
                 centerLow[axis] = std::min(centerLow[axis], entry.center(axis));
                 centerHigh[axis] = std::max(centerHigh[axis], entry.center(axis));
@@ -187,14 +188,16 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
     std::vector<Entry> entries;
     entries.reserve(shapes.size());
     for (std::size_t position = 0; position < shapes.size(); ++position) {
-        const std::optional<ShapeBounds> bounds = shapes[position]->bounds();
-        const bool indexable = bounds && bounds->box.isFinite() && std::isfinite(bounds->radius) &&
-                               bounds->box.largestMagnitude() <= kLargestIndexedMagnitude &&
+        const Member member(*shapes[position], static_cast<std::uint32_t>(position));
+        const std::optional<BoundingBox> box = shapes[position]->bounds();
+        // Only balls' and tubes' rounding is known, to widen their boxes by.
+        const bool indexable = box && member.kind != Member::Kind::other && box->isFinite() &&
+                               box->largestMagnitude() <= kLargestIndexedMagnitude &&
                                position < kLargestIndexedCount;
         if (indexable) {
-            entries.emplace_back(*shapes[position], static_cast<std::uint32_t>(position), *bounds);
+            entries.emplace_back(member, *box);
         } else {
-            unbounded_.emplace_back(*shapes[position], static_cast<std::uint32_t>(position));
+            unbounded_.push_back(member);
         }
     }
     if (!entries.empty()) {

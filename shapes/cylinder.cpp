@@ -84,12 +84,11 @@ Texel Cylinder::texelAt(const Point& point) const {
     return {column, row};
 }
 
-std::optional<ShapeBounds> Cylinder::bounds() const {
+std::optional<BoundingBox> Cylinder::bounds() const {
     const double r = std::fabs(double{radius});
     // The rims as intersect() computes them; with a negative height the tube is never hit.
     const float top = center.y + height * 0.5f;
     const float bottom = center.y - height * 0.5f;
-    return ShapeBounds{BoundingBox(center.x - r, std::min(top, bottom), center.z - r, center.x + r,
-                                   std::max(top, bottom), center.z + r),
-                       r, true};
+    return BoundingBox(center.x - r, std::min(top, bottom), center.z - r, center.x + r,
+                       std::max(top, bottom), center.z + r);
 }

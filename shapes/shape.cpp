@@ -25,7 +25,7 @@ float Shape::greenAt(const Point&) const { return green; }
 
 float Shape::blueAt(const Point&) const { return blue; }
 
-std::optional<ShapeBounds> Shape::bounds() const { return std::nullopt; }
+std::optional<BoundingBox> Shape::bounds() const { return std::nullopt; }
 
 int truncateToInt(float value) {
     if (std::isnan(value)) return 0;

@@ -3,11 +3,11 @@
 #include <memory>
 #include <optional>
 
+#include "geometry/bounding_box.h"
 #include "geometry/point.h"
 #include "geometry/ray.h"
 #include "geometry/vector.h"
 #include "image/pcx_texture.h"
-#include "shapes/shape_bounds.h"
 
 // A scene object: its surface material and the queries the tracer asks of it.
 class Shape {
@@ -39,7 +39,7 @@ public:
     virtual float greenAt(const Point& point) const;
     virtual float blueAt(const Point& point) const;
     // Where the surface lies, as exact geometry; none for a shape without finite bounds.
-    virtual std::optional<ShapeBounds> bounds() const;
+    virtual std::optional<BoundingBox> bounds() const;
 };
 
 // Truncates toward zero like a float-to-int conversion, saturating at the int range; NaN gives 0.

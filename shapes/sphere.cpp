@@ -51,10 +51,9 @@ Texel Sphere::texelAt(const Point& point) const {
             truncateToInt(halfHeight + n.y * halfHeight)};
 }
 
-std::optional<ShapeBounds> Sphere::bounds() const {
+std::optional<BoundingBox> Sphere::bounds() const {
     // A negative radius draws the same ball.
     const double r = std::fabs(double{radius});
-    return ShapeBounds{BoundingBox(center.x - r, center.y - r, center.z - r, center.x + r,
-                                   center.y + r, center.z + r),
-                       r, false};
+    return BoundingBox(center.x - r, center.y - r, center.z - r, center.x + r, center.y + r,
+                       center.z + r);
 }

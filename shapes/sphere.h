@@ -19,7 +19,7 @@ public:
     bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
     Vector normalAt(const Point& point) const override;
     Texel texelAt(const Point& point) const override;
-    std::optional<ShapeBounds> bounds() const override;
+    std::optional<BoundingBox> bounds() const override;
 };
 
 // The ball's hit test on its bare geometry, for callers that keep the geometry apart from the
