@@ -121,24 +121,33 @@ struct ShapeIndex::Entry {
 // What a lane needs of the entries begin..end.
 struct ShapeIndex::Summary {
     Extent box;
-    double centerLow[3];
-    double centerHigh[3];
-    float smallestRadius;
+    double centerLow[3] = {kInfinity, kInfinity, kInfinity};
+    double centerHigh[3] = {-kInfinity, -kInfinity, -kInfinity};
+    float smallestRadius = kFloatInfinity;
     bool tube = false;
 
-    Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end)
-        : centerLow{entries[begin].center(0), entries[begin].center(1), entries[begin].center(2)},
-          centerHigh{centerLow[0], centerLow[1], centerLow[2]},
-          smallestRadius(entries[begin].radius()) {
-        for (std::size_t i = begin; i < end; ++i) {
-            const Entry& entry = entries[i];
-            box.enclose(entry.low, entry.high);
-            smallestRadius = std::min(smallestRadius, entry.radius());
-            tube = tube || entry.tube();
-            for (int axis = 0; axis < 3; ++axis) {
-                centerLow[axis] = std::min(centerLow[axis], entry.center(axis));
-                centerHigh[axis] = std::max(centerHigh[axis], entry.center(axis));
-            }
+    Summary() = default;
+    Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) add(entries[i]);
+    }
+
+    void add(const Entry& entry) {
+        box.enclose(entry.low, entry.high);
+        smallestRadius = std::min(smallestRadius, entry.radius());
+        tube = tube || entry.tube();
+        for (int axis = 0; axis < 3; ++axis) {
+            centerLow[axis] = std::min(centerLow[axis], entry.center(axis));
+            centerHigh[axis] = std::max(centerHigh[axis], entry.center(axis));
+        }
+    }
+
+    void add(const Summary& other) {
+        box.enclose(other.box);
+        smallestRadius = std::min(smallestRadius, other.smallestRadius);
+        tube = tube || other.tube;
+        for (int axis = 0; axis < 3; ++axis) {
+            centerLow[axis] = std::min(centerLow[axis], other.centerLow[axis]);
+            centerHigh[axis] = std::max(centerHigh[axis], other.centerHigh[axis]);
         }
     }
 
@@ -166,6 +175,12 @@ struct ShapeIndex::Summary {
                              std::max(std::fabs(box.low[2]), std::fabs(box.high[2])))
                  : wide_node::kNoTube;
     }
+};
+
+struct ShapeIndex::Split {
+    std::size_t middle;
+    Summary below;
+    Summary above;
 };
 
 thread_local ShapeIndex::Occluder ShapeIndex::occluders_[kOccluderSlots];
@@ -206,12 +221,12 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         members_.reserve(entries.size());
         quads_.reserve(entries.size());
         nodes_.resize(1);
-        build(entries, 0, entries.size(), 0, 0);
+        build(entries, 0, entries.size(), 0, Summary(entries, 0, entries.size()), 0);
     }
 }
 
 void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
-                       std::size_t index) {
+                       const Summary& summary, std::size_t index) {
     struct Part {
         std::size_t begin;
         std::size_t end;
@@ -220,7 +235,7 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
     };
     std::vector<Part> parts;
     parts.reserve(WideNode::kLanes);
-    parts.push_back({begin, end, depth, Summary(entries, begin, end)});
+    parts.push_back({begin, end, depth, summary});
     // Split the part of largest surface area until the lanes are full or no part can split.
     while (parts.size() < WideNode::kLanes) {
         std::size_t widest = parts.size();
@@ -234,11 +249,11 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
         if (widest == parts.size()) break;
         const Part part = parts[widest];
         const int axis = part.summary.widestCenterAxis();
-        const std::size_t middle =
+        const Split split =
             splitPoint(entries, part.begin, part.end, axis, part.summary.centerLow[axis],
                        part.summary.centerHigh[axis], part.depth);
-        parts[widest] = {part.begin, middle, part.depth + 1, Summary(entries, part.begin, middle)};
-        parts.push_back({middle, part.end, part.depth + 1, Summary(entries, middle, part.end)});
+        parts[widest] = {part.begin, split.middle, part.depth + 1, split.below};
+        parts.push_back({split.middle, part.end, part.depth + 1, split.above});
     }
 
     WideNode node{};
@@ -259,7 +274,8 @@ void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size
     nodes_[index] = node;
     for (std::size_t i = 0; i < innerCount; ++i) {
         const Part& part = parts[innerLanes[i]];
-        build(entries, part.begin, part.end, part.depth, node.child[innerLanes[i]] >> kCountBits);
+        build(entries, part.begin, part.end, part.depth, part.summary,
+              node.child[innerLanes[i]] >> kCountBits);
     }
 }
 
@@ -289,8 +305,9 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
     return static_cast<std::uint32_t>(at << kCountBits | count);
 }
 
-std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
-                                   int axis, double low, double high, int depth) {
+ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
+                                         std::size_t end, int axis, double low, double high,
+                                         int depth) {
     const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
     const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
     if (depth < kSurfaceAreaSplitDepth && high > low) {
@@ -300,32 +317,32 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
             return std::min(kBins - 1, static_cast<int>((e.center(axis) - low) * binsPerUnit));
         };
         std::size_t counts[kBins] = {};
-        Extent boxes[kBins];
+        Summary bins[kBins];
         for (auto e = first; e != last; ++e) {
             const int bin = binOf(*e);
             ++counts[bin];
-            boxes[bin].enclose(e->low, e->high);
+            bins[bin].add(*e);
         }
-        double belowArea[kBins];
+        // What lies below each cut, and what lies above it.
+        Summary below[kBins];
+        Summary above[kBins];
         std::size_t belowCount[kBins];
-        Extent sweep;
-        std::size_t count = 0;
         for (int bin = 0; bin < kBins; ++bin) {
-            sweep.enclose(boxes[bin]);
-            count += counts[bin];
-            belowArea[bin] = sweep.empty() ? 0.0 : sweep.surfaceArea();
-            belowCount[bin] = count;
+            below[bin] = bin == 0 ? bins[0] : below[bin - 1];
+            if (bin > 0) below[bin].add(bins[bin]);
+            belowCount[bin] = counts[bin] + (bin == 0 ? 0 : belowCount[bin - 1]);
         }
-        sweep = Extent();
-        count = 0;
+        std::size_t count = 0;
         double bestCost = std::numeric_limits<double>::infinity();
         int bestCut = -1;
         for (int bin = kBins - 1; bin > 0; --bin) {
-            sweep.enclose(boxes[bin]);
+            above[bin] = bin == kBins - 1 ? bins[bin] : above[bin + 1];
+            if (bin < kBins - 1) above[bin].add(bins[bin]);
             count += counts[bin];
             if (count == 0 || belowCount[bin - 1] == 0) continue;
-            const double cost = belowArea[bin - 1] * static_cast<double>(belowCount[bin - 1]) +
-                                sweep.surfaceArea() * static_cast<double>(count);
+            const double cost =
+                below[bin - 1].box.surfaceArea() * static_cast<double>(belowCount[bin - 1]) +
+                above[bin].box.surfaceArea() * static_cast<double>(count);
             if (cost < bestCost) {
                 bestCost = cost;
                 bestCut = bin;
@@ -334,7 +351,8 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
         if (bestCut > 0) {
             const auto middle =
                 std::partition(first, last, [&](const Entry& e) { return binOf(e) < bestCut; });
-            return static_cast<std::size_t>(middle - entries.begin());
+            return {static_cast<std::size_t>(middle - entries.begin()), below[bestCut - 1],
+                    above[bestCut]};
         }
     }
     // Halving by count keeps the tree balanced, whatever the shapes' layout.
@@ -345,7 +363,7 @@ std::size_t ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begi
             return a.center(axis) < b.center(axis) ||
                    (a.center(axis) == b.center(axis) && a.member.position < b.member.position);
         });
-    return middle;
+    return {middle, Summary(entries, begin, middle), Summary(entries, middle, end)};
 }
 
 ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)

@@ -65,16 +65,17 @@ private:
     };
     static constexpr std::size_t kOccluderSlots = 8;
 
-    // Fills nodes_[index] with up to four lanes over the entries begin..end, split depth times
-    // already, and builds the nodes under it.
+    // Fills nodes_[index] with up to four lanes over the entries begin..end (summed up in
+    // summary), split depth times already, and builds the nodes under it.
     void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
-               std::size_t index);
+               const Summary& summary, std::size_t index);
     // Adds the entries begin..end as one leaf and returns its reference for a lane.
     std::uint32_t addLeaf(const std::vector<Entry>& entries, std::size_t begin, std::size_t end);
-    // Reorders entries begin..end along axis (whose centres span low..high) and returns where
-    // the second part's entries start.
-    static std::size_t splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
-                                  int axis, double low, double high, int depth);
+    // Reorders entries begin..end along axis (whose centres span low..high) into two parts, and
+    // returns where the second starts and the summaries of both.
+    struct Split;
+    static Split splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
+                            int axis, double low, double high, int depth);
     Hit nearestByScan(const Ray& ray) const;
     // Whether a hit at distance on the shape at position is to be taken over best: nearer, or as
     // near and earlier in the file.
