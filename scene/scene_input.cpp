@@ -12,8 +12,8 @@ bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
 }  // namespace
 
-SceneInput::SceneInput(std::FILE* file)
-    : file_(file), buffer_(std::make_unique<char[]>(kBlockSize)) {
+SceneInput::SceneInput(std::FILE* file, std::size_t blockSize)
+    : file_(file), buffer_(std::make_unique<char[]>(blockSize)), capacity_(blockSize) {
     // A directory opens but fails its first read.
     fill();
     unreadable_ = std::ferror(file_) != 0;

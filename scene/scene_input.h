@@ -29,7 +29,7 @@ public:
     };
 
     // Reads the first block of file, which stays open and owned by the caller.
-    explicit SceneInput(std::FILE* file);
+    explicit SceneInput(std::FILE* file, std::size_t blockSize = kBlockSize);
     SceneInput(const SceneInput&) = delete;
     SceneInput& operator=(const SceneInput&) = delete;
 
@@ -57,7 +57,7 @@ private:
 
     std::FILE* file_;
     std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_ = kBlockSize;  // grows only for a number longer than a block
+    std::size_t capacity_;  // a block; grows only for a number longer than that
     std::size_t next_ = 0;               // first unread byte
     std::size_t end_ = 0;                // end of the bytes read
     bool fileEnded_ = false;             // the file has nothing more to give
