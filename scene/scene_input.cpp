@@ -1,5 +1,6 @@
 #include "scene/scene_input.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -13,7 +14,10 @@ bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 }  // namespace
 
 SceneInput::SceneInput(std::FILE* file, std::size_t blockSize)
-    : file_(file), buffer_(std::make_unique<char[]>(blockSize)), capacity_(blockSize) {
+    : file_(file),
+      blockSize_(blockSize),
+      buffer_(std::make_unique<char[]>(blockSize)),
+      capacity_(blockSize) {
     // A directory opens but fails its first read.
     fill();
     unreadable_ = std::ferror(file_) != 0;
@@ -36,9 +40,10 @@ bool SceneInput::fill() {
     }
     // fread waits for the whole block or the end, so a short count means the end (or an error,
     // which the stream's own end-of-file test would not tell apart either).
-    const std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+    const std::size_t wanted = std::min(capacity_ - end_, blockSize_);
+    const std::size_t got = std::fread(buffer_.get() + end_, 1, wanted, file_);
     end_ += got;
-    fileEnded_ = got < capacity_ - (end_ - got);
+    fileEnded_ = got < wanted;
     return got > 0;
 }
 
@@ -79,52 +84,56 @@ void SceneInput::readToken(Token& token) {
     }
 }
 
-std::size_t SceneInput::tokenEnd() {
-    std::size_t stop = next_;
-    for (;;) {
-        const char* const data = buffer_.get();
-        while (stop < end_ && !isBlank(data[stop])) ++stop;
-        if (stop < end_) return stop;
-        // fill() moves the unread bytes to the front of the buffer.
-        const std::size_t scanned = stop - next_;
-        if (!fill()) return end_;
-        stop = next_ + scanned;
+bool SceneInput::ensure(std::size_t count) {
+    while (end_ - next_ < count) {
+        if (!fill()) return false;
     }
+    return true;
 }
 
 float SceneInput::readNumber() {
     if (!skipBlanks()) return 0.0f;
-    const std::size_t end = tokenEnd();
+    ensure(kLongestQuickNumber + 1);
     const char* const first = buffer_.get() + next_;
-    const char* const last = buffer_.get() + end;
+    const char* const limit = first + std::min(end_ - next_, kLongestQuickNumber + 1);
+    const char* last = first;
+    while (last < limit && !isBlank(*last)) ++last;
+    const bool wholeToken = last < limit || (last == buffer_.get() + end_ && fileEnded_);
     // The common spelling: an optional sign, digits with an optional fraction and exponent, the
     // whole token. from_chars rounds it as strtof does but takes no '+' and no out-of-range
     // value, and it reads nan and inf spellings that "%f" reads differently at times.
     const char* const body = first + (*first == '+' || *first == '-');
-    if (body < last && (isDigit(*body) || *body == '.')) {
+    if (wholeToken && body < last && (isDigit(*body) || *body == '.')) {
         float value;
         const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
         if (error == std::errc() && stop == last) {
-            next_ = end;
+            next_ += static_cast<std::size_t>(last - first);
             // "%f" reading a number up to the end of the file meets that end.
-            if (end == end_) endSeen_ = true;
+            if (next_ == end_) endSeen_ = true;
             return value;
         }
     }
-    return readNumberWithStdio(end);
+    return readNumberWithStdio();
 }
 
-float SceneInput::readNumberWithStdio(std::size_t end) {
-    // "%f" never reads past the first blank after the token, and it stops at the end of the
-    // memory stream only where the file itself ends.
-    const std::size_t window = end - next_ + (end < end_ ? 1 : 0);
-    std::FILE* const text = fmemopen(buffer_.get() + next_, window, "r");
-    if (text == nullptr) return 0.0f;
-    float value = 0.0f;
-    const bool read = std::fscanf(text, "%f", &value) == 1;
-    const long used = std::ftell(text);
-    if (std::feof(text)) endSeen_ = true;
-    std::fclose(text);
-    if (used > 0) next_ += static_cast<std::size_t>(used);
-    return read ? value : 0.0f;
+float SceneInput::readNumberWithStdio() {
+    // "%f" reads only as far as it needs: a memory stream over the next bytes gives what the
+    // file would as long as the read stays inside it, and is widened when the read runs into its
+    // end before the file's. A long run of letters thus costs no more than a few bytes.
+    for (std::size_t window = 2 * (kLongestQuickNumber + 1);; window *= 2) {
+        ensure(window);
+        const std::size_t size = std::min(window, end_ - next_);
+        const bool toFileEnd = size == end_ - next_ && fileEnded_;
+        std::FILE* const text = fmemopen(buffer_.get() + next_, size, "r");
+        if (text == nullptr) return 0.0f;
+        float value = 0.0f;
+        const bool read = std::fscanf(text, "%f", &value) == 1;
+        const long used = std::ftell(text);
+        const bool ranOut = std::feof(text) != 0;
+        std::fclose(text);
+        if (ranOut && !toFileEnd) continue;
+        endSeen_ = endSeen_ || ranOut;
+        if (used > 0) next_ += static_cast<std::size_t>(used);
+        return read ? value : 0.0f;
+    }
 }

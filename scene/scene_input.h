@@ -49,18 +49,22 @@ private:
     bool skipBlanks();
     // Appends the next bytes of the file after the unread ones; false when none came.
     bool fill();
-    // Where the token at next_ ends, after filling until a blank follows it or the file ends.
-    std::size_t tokenEnd();
-    // The number at next_ read by "%f" itself, from a memory stream over the token and the blank
-    // after it: the spellings and the malformed numbers the quick path leaves alone.
-    float readNumberWithStdio(std::size_t end);
+    // Fills until count bytes are unread; false when the file ends first.
+    bool ensure(std::size_t count);
+    // The number at next_ read by "%f" itself from a memory stream over the next bytes: the
+    // spellings and the malformed numbers the quick path leaves alone.
+    float readNumberWithStdio();
+
+    // Longest token taken by the quick path; a longer one is left to "%f".
+    static constexpr std::size_t kLongestQuickNumber = 128;
 
     std::FILE* file_;
+    std::size_t blockSize_;  // bytes asked of the file at a time
     std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_;  // a block; grows only for a number longer than that
-    std::size_t next_ = 0;               // first unread byte
-    std::size_t end_ = 0;                // end of the bytes read
-    bool fileEnded_ = false;             // the file has nothing more to give
+    std::size_t capacity_;    // a block, more only while "%f" reads a longer number
+    std::size_t next_ = 0;    // first unread byte
+    std::size_t end_ = 0;     // end of the bytes read
+    bool fileEnded_ = false;  // the file has nothing more to give
     bool endSeen_ = false;
     bool unreadable_ = false;
 };

@@ -181,8 +181,8 @@ TEST_F(SceneReaderDifferential, EchoesAndCreatesWhatTheStdioReaderDid) {
 TEST_F(SceneReaderDifferential, ReadsAsStdioDoesWithBlocksOfAnySize) {
     for (std::uint32_t seed = 0; seed < 200; ++seed) {
         HostileScene scene(seed, textures);
-        const std::string path = dir.write("scene.ray", scene.cut(scene.text(600)));
-        for (const std::size_t blockSize : {1, 2, 3, 7, 64}) {
+        const std::string path = dir.write("scene.ray", scene.cut(scene.text(1000)));
+        for (const std::size_t blockSize : {1, 2, 3, 7, 64, 300}) {
             ASSERT_EQ(inputDifference(path, blockSize, seed), "")
                 << "seed " << seed << ", blocks of " << blockSize;
         }
