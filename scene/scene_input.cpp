@@ -6,8 +6,12 @@
 
 namespace {
 
-// White space as "%s" and "%f" skip it in the C locale.
-bool isBlank(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t'; }
+// White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank, and
+// one comparison tells them.
+bool isBlank(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code <= ' ' && (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
+}
 
 bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 

@@ -33,13 +33,15 @@ TEST(ConsoleEcho, FormatsNumbersAsPrintfDoes) {
           1e-5f, 1e-4f, 999999.5f, 123456.5f, 0.1f, 3.14159265f}) {
         EXPECT_EQ(formatted(value), printed(value));
     }
-    // Every kind of float, by its bits.
+    // Every kind of float, by its bits, and whole numbers on both sides of a million.
     std::mt19937 random(7);
     for (int i = 0; i < 200000; ++i) {
         const std::uint32_t bits = static_cast<std::uint32_t>(random());
         float value;
         std::memcpy(&value, &bits, sizeof value);
         ASSERT_EQ(formatted(value), printed(value)) << std::hex << bits;
+        const float whole = static_cast<float>(static_cast<int>(bits % 4000000) - 2000000);
+        ASSERT_EQ(formatted(whole), printed(whole));
     }
 }
 
