@@ -5,12 +5,12 @@
 
 #include <cstring>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "render/tracer.h"
-#include "scene/scene_input.h"
 #include "scene/scene_reader.h"
 #include "support/pcx_file.h"
 #include "support/reader_difference.h"
@@ -19,142 +19,74 @@
 namespace {
 
 // Spellings that "%f" reads whole, reads in part, or refuses, leaving them for the next read.
-const std::vector<std::string> kOddNumbers = {"+1",
-                                              "-0",
-                                              ".5",
-                                              "5.",
-                                              "-.5e-3",
-                                              "1E+05",
-                                              "1e",
-                                              "1e+",
-                                              "1e+x",
-                                              "7abc",
-                                              "+-1",
-                                              "--1",
-                                              "-",
-                                              "+",
-                                              ".",
-                                              ".e1",
-                                              "nan",
-                                              "-nan",
-                                              "NaN(x_1)",
-                                              "nan(",
-                                              "nan()",
-                                              "inf",
-                                              "-Infinity",
-                                              "infinit",
-                                              "INFx",
-                                              "0x1p3",
-                                              "0X1.8P-2",
-                                              "-0x.8",
-                                              "0x",
-                                              "0xg",
-                                              "0x1p",
-                                              "1e999",
-                                              "-1e999",
-                                              "1e-50",
-                                              "1e-40",
-                                              "3.4028236e38",
-                                              "1,5",
-                                              "1.2.3",
-                                              "1e5.5",
-                                              "1e0000000000000000000000000005",
-                                              "0e99999999999999999999",
-                                              std::string("1\0", 2),
-                                              std::string("\0", 1),
-                                              "\xff"};
+const char kOddNumbers[] =
+    "+1 -0 .5 5. -.5e-3 1E+05 1e 1e+ 1e+x 7abc +-1 --1 - + . .e1 nan -nan NaN(x_1) nan( nan() inf "
+    "-Infinity infinit INFx 0x1p3 0X1.8P-2 -0x.8 0x 0xg 0x1p 1e999 -1e999 1e-50 1e-40 "
+    "3.4028236e38 1,5 1.2.3 1e5.5 1e0000000000000000000000000005 0e99999999999999999999";
 
-const char* const kKeywords[] = {"Sphere", "Cylinder", "Plane", "Light"};
-const int kNumberCounts[] = {9, 10, 9, 6};
-const char* const kSeparators[] = {" ", " ", "\n", "\t", "\r\n", " \v\f ", ""};
-
-class HostileScene {
-public:
-    HostileScene(std::uint32_t seed, std::vector<std::string> textures)
-        : random_(seed), textures_(std::move(textures)) {}
-
-    // About length bytes of objects.
-    std::string text(std::size_t length) {
-        std::string text;
-        while (text.size() < length) {
-            const int kind = pick(4);
-            text += pick(20) == 0 ? oddWord() : kKeywords[kind];
-            const int numbers = kNumberCounts[kind] + (pick(8) == 0 ? pick(5) - 2 : 0);
-            for (int i = 0; i < numbers; ++i) (text += separator()) += number();
-            if (kind != 3) (text += separator()) += texture();
-            text += separator();
-        }
-        return text;
-    }
-
-    // text cut off at a random point, in the middle of an object as likely as not.
-    std::string cut(std::string text) {
-        text.resize(static_cast<std::size_t>(pick(static_cast<int>(text.size()) + 1)));
-        return text;
-    }
-
-private:
-    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-
-    std::string separator() { return kSeparators[pick(7)]; }
-
-    std::string digits(std::size_t count) {
-        std::string digits(count, '0');
-        for (char& digit : digits) digit = static_cast<char>('0' + pick(10));
-        return digits;
-    }
-
-    std::string number() {
+// About length bytes of objects with numbers in every spelling, long tokens, stray bytes and
+// unknown words, cut off at a random point.
+std::string hostileScene(std::uint32_t seed, std::size_t length,
+                         const std::vector<std::string>& textures) {
+    std::mt19937 random(seed);
+    const auto pick = [&](std::size_t count) { return random() % count; };
+    std::vector<std::string> odd;
+    std::istringstream words(kOddNumbers);
+    for (std::string word; words >> word;) odd.push_back(word);
+    const auto number = [&]() -> std::string {
         char text[80];
-        switch (pick(10)) {
+        switch (pick(8)) {
             case 0:
-                return kOddNumbers[pick(static_cast<int>(kOddNumbers.size()))];
-            case 1: {  // any float at all: denormals, nan and inf included
-                std::uint32_t bits = static_cast<std::uint32_t>(random_());
+                return odd[pick(odd.size())];
+            case 1: {  // any float at all, denormals, nan and inf included
+                const std::uint32_t bits = static_cast<std::uint32_t>(random());
                 float value;
                 std::memcpy(&value, &bits, sizeof value);
                 const char* formats[] = {"%.9g", "%a", "%e", "%.60f"};
                 std::snprintf(text, sizeof text, formats[pick(4)], static_cast<double>(value));
                 return text;
             }
-            case 2:  // more digits than a float can tell apart, now and then beyond a block
-                return (pick(2) ? "-0." : "") +
-                       digits(pick(50) == 0 ? 70000 : 10 + static_cast<std::size_t>(pick(400))) +
-                       (pick(2) ? "e-" + digits(2) : "");
+            case 2: {  // more digits than a float tells apart, now and then more than a block
+                std::string digits = "-0." + std::string(pick(50) == 0 ? 70000 : pick(400), '0');
+                for (char& digit : digits) digit = digit == '0' ? "0123456789"[pick(10)] : digit;
+                return digits;
+            }
             case 3:
-                return std::to_string(pick(2000) - 1000);
+                return std::to_string(static_cast<int>(pick(2000)) - 1000);
             default:
-                std::snprintf(text, sizeof text, "%.9g",
-                              std::uniform_real_distribution<double>(-500, 500)(random_));
+                std::snprintf(text, sizeof text, "%.9g", static_cast<double>(random()) / 1e7);
                 return text;
         }
-    }
-
-    std::string texture() {
-        switch (pick(8)) {
+    };
+    const auto texture = [&]() -> std::string {
+        switch (pick(6)) {
             case 0:
-                return textures_[pick(static_cast<int>(textures_.size()))];
-            case 1:
-                return textures_[0] + (pick(2) ? std::string(1, '\0') : "x");
-            case 2:  // around the longest token kept whole, and far beyond a block
+                return textures[pick(textures.size())];
+            case 1:  // around the longest token kept, and far beyond a block
                 return std::string(pick(30) == 0 ? 70000 : 254 + pick(3), 't');
-            case 3:
+            case 2:
                 return number();
-            case 4:
-                return oddWord();
             default:
                 return "none";
         }
+    };
+    const char* keywords[] = {"Sphere", "Cylinder", "Plane", "Light", "sphere", "Light1"};
+    const std::size_t counts[] = {9, 10, 9, 6, 3, 2};
+    const char* separators[] = {" ", " ", "\n", "\t", "\r\n", " \v\f ", ""};
+    std::string text;
+    while (text.size() < length) {
+        const std::size_t kind = pick(8) == 0 ? 4 + pick(2) : pick(4);
+        std::string object = keywords[kind];
+        const std::size_t numbers = counts[kind] + (pick(8) == 0 ? pick(5) : 2) - 2;
+        for (std::size_t i = 0; i < numbers; ++i) (object += separators[pick(7)]) += number();
+        if (kind != 3) (object += separators[pick(7)]) += texture();
+        // A stray byte anywhere: a NUL, a high byte or a blank in the middle of a token.
+        if (pick(10) == 0) object[pick(object.size())] = "\0\xff\n"[pick(3)];
+        text += object + separators[pick(7)];
     }
-
-    std::string oddWord() {
-        const char* words[] = {"sphere", "Spheres", "Light1", "#", "Plane\0x", "Cylinder"};
-        return pick(6) == 4 ? std::string("Plane\0x", 7) : words[pick(6)];
-    }
-
-    std::mt19937 random_;
-    std::vector<std::string> textures_;
-};
+    text.resize(pick(text.size() + 1));
+    return text;
+}
 
 class SceneReaderDifferential : public testing::Test {
 protected:
@@ -170,7 +102,7 @@ TEST_F(SceneReaderDifferential, EchoesAndCreatesWhatTheStdioReaderDid) {
     for (std::uint32_t seed = 0; seed < 300; ++seed) {
         // Every tenth text spans several blocks, so that tokens straddle their edges.
         const std::size_t length = seed % 10 == 0 ? 300000 : 1 + seed * 7;
-        const std::string path = dir.write("scene.ray", HostileScene(seed, textures).text(length));
+        const std::string path = dir.write("scene.ray", hostileScene(seed, length, textures));
         ASSERT_EQ(readerDifference(path), "") << "seed " << seed;
     }
     for (const std::string& path : {dir.path("missing.ray"), dir.path("")}) {
@@ -180,8 +112,7 @@ TEST_F(SceneReaderDifferential, EchoesAndCreatesWhatTheStdioReaderDid) {
 
 TEST_F(SceneReaderDifferential, ReadsAsStdioDoesWithBlocksOfAnySize) {
     for (std::uint32_t seed = 0; seed < 200; ++seed) {
-        HostileScene scene(seed, textures);
-        const std::string path = dir.write("scene.ray", scene.cut(scene.text(1000)));
+        const std::string path = dir.write("scene.ray", hostileScene(seed, 1000, textures));
         for (const std::size_t blockSize : {1, 2, 3, 7, 64, 300}) {
             ASSERT_EQ(inputDifference(path, blockSize, seed), "")
                 << "seed " << seed << ", blocks of " << blockSize;
@@ -191,7 +122,7 @@ TEST_F(SceneReaderDifferential, ReadsAsStdioDoesWithBlocksOfAnySize) {
 
 TEST_F(SceneReaderDifferential, ReadsPipeAsItReadsFile) {
     // More than a pipe holds, so that reads find it partly written.
-    const std::string text = HostileScene(1, textures).text(1000000);
+    const std::string text = hostileScene(1, 2000000, textures);
     const auto console = [](const std::string& path) {
         ShapeList shapes;
         LightList lights;
@@ -203,8 +134,7 @@ TEST_F(SceneReaderDifferential, ReadsPipeAsItReadsFile) {
     ASSERT_EQ(pipe(ends), 0);
     std::thread writer([&] {
         for (std::size_t at = 0; at < text.size();) {
-            const ssize_t wrote =
-                write(ends[1], text.data() + at, std::min<std::size_t>(text.size() - at, 5000));
+            const ssize_t wrote = write(ends[1], text.data() + at, text.size() - at);
             if (wrote <= 0) break;
             at += static_cast<std::size_t>(wrote);
         }
@@ -212,8 +142,7 @@ TEST_F(SceneReaderDifferential, ReadsPipeAsItReadsFile) {
     });
     const std::string fromPipe = console("/dev/fd/" + std::to_string(ends[0]));
     // Whatever a faulty reader left unread, so that the writer can finish.
-    char rest[4096];
-    while (read(ends[0], rest, sizeof rest) > 0) {
+    for (char rest[4096]; read(ends[0], rest, sizeof rest) > 0;) {
     }
     writer.join();
     close(ends[0]);

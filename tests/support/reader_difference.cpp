@@ -14,120 +14,97 @@
 
 namespace {
 
-struct Loaded {
-    ShapeList shapes;
-    LightList lights;
-    std::string console;
-};
-
-template <typename Read>
-Loaded load(Read read) {
-    Loaded loaded;
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* console = open_memstream(&text, &size);
-    if (console == nullptr) std::abort();
-    read(loaded, console);
-    std::fclose(console);
-    loaded.console.assign(text, size);
-    std::free(text);
-    return loaded;
-}
-
 std::uint32_t bits(float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
 
-// The fields of one object as bit patterns, in a fixed order, with its kind in front.
-std::string fields(const Shape& shape) {
-    std::ostringstream out;
-    out << std::hex;
-    const auto put = [&](std::initializer_list<float> values) {
-        for (float value : values) out << ' ' << bits(value);
-    };
-    if (const auto* sphere = dynamic_cast<const Sphere*>(&shape)) {
-        out << "sphere";
-        put({sphere->center.x, sphere->center.y, sphere->center.z, sphere->radius});
-    } else if (const auto* cylinder = dynamic_cast<const Cylinder*>(&shape)) {
-        out << "cylinder";
-        put({cylinder->center.x, cylinder->center.y, cylinder->center.z, cylinder->radius,
-             cylinder->height});
-    } else if (const auto* plane = dynamic_cast<const Plane*>(&shape)) {
-        out << "plane";
-        put({plane->a, plane->b, plane->c, plane->d});
-    }
-    put({shape.red, shape.green, shape.blue, shape.reflectivity, shape.specularity});
-    out << " textured " << shape.textured << ' ' << shape.halfWidth << ' ' << shape.halfHeight;
-    if (shape.texture) out << ' ' << shape.texture->width << 'x' << shape.texture->height;
-    return out.str();
-}
+// Every object read, one line each: its kind and its fields as bit patterns.
+struct Loaded {
+    std::string console;
+    std::string objects;
 
-std::string fields(const std::unique_ptr<Shape>& shape) { return fields(*shape); }
+    template <typename Read>
+    explicit Loaded(Read read) {
+        ShapeList shapes;
+        LightList lights;
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* stream = open_memstream(&text, &size);
+        if (stream == nullptr) std::abort();
+        read(shapes, lights, stream);
+        std::fclose(stream);
+        console.assign(text, size);
+        std::free(text);
 
-std::string fields(const Light& light) {
-    std::ostringstream out;
-    out << std::hex << "light";
-    for (float value : {light.position.x, light.position.y, light.position.z, light.color.red,
-                        light.color.green, light.color.blue}) {
-        out << ' ' << bits(value);
-    }
-    return out.str();
-}
-
-template <typename Objects>
-std::string objectDifference(const char* kind, const Objects& blocks, const Objects& stdio) {
-    if (blocks.size() != stdio.size()) {
-        return std::string(kind) + " count " + std::to_string(blocks.size()) + " instead of " +
-               std::to_string(stdio.size());
-    }
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const std::string got = fields(blocks[i]);
-        const std::string expected = fields(stdio[i]);
-        if (got != expected) {
-            return std::string(kind) + " " + std::to_string(i) + ": " + got + " instead of " +
-                   expected;
+        std::ostringstream out;
+        out << std::hex;
+        const auto put = [&](std::initializer_list<float> values) {
+            for (float value : values) out << ' ' << bits(value);
+        };
+        for (const auto& shape : shapes) {
+            if (const auto* s = dynamic_cast<const Sphere*>(shape.get())) {
+                out << "sphere";
+                put({s->center.x, s->center.y, s->center.z, s->radius});
+            } else if (const auto* c = dynamic_cast<const Cylinder*>(shape.get())) {
+                out << "cylinder";
+                put({c->center.x, c->center.y, c->center.z, c->radius, c->height});
+            } else if (const auto* p = dynamic_cast<const Plane*>(shape.get())) {
+                out << "plane";
+                put({p->a, p->b, p->c, p->d});
+            }
+            put({shape->red, shape->green, shape->blue, shape->reflectivity, shape->specularity});
+            out << " texture " << shape->textured << ' ' << shape->halfWidth << ' '
+                << shape->halfHeight;
+            if (shape->texture)
+                out << ' ' << shape->texture->width << 'x' << shape->texture->height;
+            out << '\n';
         }
+        for (const Light& light : lights) {
+            out << "light";
+            put({light.position.x, light.position.y, light.position.z, light.color.red,
+                 light.color.green, light.color.blue});
+            out << '\n';
+        }
+        objects = out.str();
     }
-    return "";
-}
+};
 
 // Where two texts part, with a little of each from there on.
-std::string textDifference(const std::string& got, const std::string& expected) {
+std::string difference(const char* what, const std::string& got, const std::string& expected) {
+    if (got == expected) return "";
     std::size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    return "console differs at byte " + std::to_string(at) + ": \"" + got.substr(at, 60) +
-           "\" instead of \"" + expected.substr(at, 60) + "\"";
+    return std::string(what) + " differ at byte " + std::to_string(at) + ": \"" +
+           got.substr(at, 60) + "\" instead of \"" + expected.substr(at, 60) + "\"";
 }
 
 }  // namespace
 
 std::string readerDifference(const std::string& path) {
-    const Loaded blocks = load([&](Loaded& loaded, std::FILE* console) {
-        SceneReader(path.c_str(), loaded.shapes, loaded.lights, console);
+    const Loaded blocks([&](ShapeList& shapes, LightList& lights, std::FILE* console) {
+        SceneReader(path.c_str(), shapes, lights, console);
     });
-    const Loaded stdio = load([&](Loaded& loaded, std::FILE* console) {
-        readSceneWithStdio(path.c_str(), loaded.shapes, loaded.lights, console);
+    const Loaded stdio([&](ShapeList& shapes, LightList& lights, std::FILE* console) {
+        readSceneWithStdio(path.c_str(), shapes, lights, console);
     });
-    if (blocks.console != stdio.console) return textDifference(blocks.console, stdio.console);
-    const std::string shapes = objectDifference("shape", blocks.shapes, stdio.shapes);
-    return shapes.empty() ? objectDifference("light", blocks.lights, stdio.lights) : shapes;
+    const std::string console = difference("console texts", blocks.console, stdio.console);
+    return console.empty() ? difference("objects", blocks.objects, stdio.objects) : console;
 }
 
 std::string inputDifference(const std::string& path, std::size_t blockSize, std::uint32_t seed) {
     std::FILE* const blockFile = std::fopen(path.c_str(), "r");
     std::FILE* const stdioFile = std::fopen(path.c_str(), "r");
     if (blockFile == nullptr || stdioFile == nullptr) std::abort();
-    std::string difference;
+    std::ostringstream got;
+    std::ostringstream expected;
     {
         SceneInput input(blockFile, blockSize);
         SceneInput::Token token;
         std::minstd_rand random(seed);
-        // Past the end as well: the reads there must keep meeting it.
-        for (int read = 0; difference.empty() && read < 3; read += input.endSeen()) {
-            std::ostringstream got;
-            std::ostringstream expected;
+        // On past the end as well: the reads there must keep meeting it.
+        for (int afterEnd = 0; afterEnd < 3 && got.str() == expected.str();) {
             if (random() % 3 == 0) {
                 input.readToken(token);
                 const StdioToken stdioToken = readStdioToken(stdioFile);
@@ -137,13 +114,12 @@ std::string inputDifference(const std::string& path, std::size_t blockSize, std:
                 got << "number " << std::hex << bits(input.readNumber());
                 expected << "number " << std::hex << bits(readStdioNumber(stdioFile));
             }
-            got << " end " << input.endSeen();
-            expected << " end " << (std::feof(stdioFile) != 0);
-            if (got.str() != expected.str())
-                difference = got.str() + " instead of " + expected.str();
+            got << " end " << input.endSeen() << '\n';
+            expected << " end " << (std::feof(stdioFile) != 0) << '\n';
+            afterEnd += input.endSeen();
         }
     }
     std::fclose(blockFile);
     std::fclose(stdioFile);
-    return difference;
+    return difference("reads", got.str(), expected.str());
 }
