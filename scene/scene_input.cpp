@@ -29,7 +29,7 @@ SceneInput::SceneInput(std::FILE* file, std::size_t blockSize)
 
 bool SceneInput::fill() {
     if (fileEnded_) return false;
-    // The unread bytes, if any, are the start of a number that the block cut: keep them in front.
+    // Unread bytes are the start of a number cut by the end of the block: keep them in front.
     const std::size_t unread = end_ - next_;
     if (next_ > 0) {
         std::memmove(buffer_.get(), buffer_.get() + next_, unread);

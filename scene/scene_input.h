@@ -61,7 +61,7 @@ private:
     std::FILE* file_;
     std::size_t blockSize_;  // bytes asked of the file at a time
     std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_;    // a block, more only while "%f" reads a longer number
+    std::size_t capacity_;    // a block, more only when a number needs more
     std::size_t next_ = 0;    // first unread byte
     std::size_t end_ = 0;     // end of the bytes read
     bool fileEnded_ = false;  // the file has nothing more to give
