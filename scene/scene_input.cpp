@@ -1,0 +1,143 @@
+#include "scene/scene_input.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace {
+
+// White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank, and
+// one comparison tells them.
+bool isBlank(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return code <= ' ' && (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
+}
+
+bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+}  // namespace
+
+SceneInput::SceneInput(std::FILE* file, std::size_t blockSize)
+    : file_(file),
+      blockSize_(blockSize),
+      buffer_(std::make_unique<char[]>(blockSize)),
+      capacity_(blockSize) {
+    // A directory opens but fails its first read.
+    fill();
+    unreadable_ = std::ferror(file_) != 0;
+}
+
+bool SceneInput::fill() {
+    if (fileEnded_) return false;
+    // Unread bytes are the start of a number cut by the end of the block: keep them in front.
+    const std::size_t unread = end_ - next_;
+    if (next_ > 0) {
+        std::memmove(buffer_.get(), buffer_.get() + next_, unread);
+        next_ = 0;
+        end_ = unread;
+    }
+    if (end_ == capacity_) {
+        auto larger = std::make_unique<char[]>(2 * capacity_);
+        std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        capacity_ *= 2;
+    }
+    // fread waits for the whole block or the end, so a short count means the end (or an error,
+    // which the stream's own end-of-file test would not tell apart either).
+    const std::size_t wanted = std::min(capacity_ - end_, blockSize_);
+    const std::size_t got = std::fread(buffer_.get() + end_, 1, wanted, file_);
+    end_ += got;
+    fileEnded_ = got < wanted;
+    return got > 0;
+}
+
+bool SceneInput::skipBlanks() {
+    for (;;) {
+        const char* const data = buffer_.get();
+        while (next_ < end_ && isBlank(data[next_])) ++next_;
+        if (next_ < end_) return true;
+        if (!fill()) {
+            endSeen_ = true;
+            return false;
+        }
+    }
+}
+
+void SceneInput::readToken(Token& token) {
+    token.text.clear();
+    token.tooLong = false;
+    if (!skipBlanks()) return;
+    for (;;) {
+        const char* const data = buffer_.get();
+        std::size_t stop = next_;
+        while (stop < end_ && !isBlank(data[stop])) ++stop;
+        const std::size_t room = kMaxTokenLength - token.text.size();
+        if (stop - next_ > room) {
+            token.text.append(data + next_, room);
+            token.tooLong = true;
+        } else {
+            token.text.append(data + next_, stop - next_);
+        }
+        next_ = stop;
+        // The blank after the token stays unread, as the reads after "%s" find it.
+        if (next_ < end_) return;
+        if (!fill()) {
+            endSeen_ = true;
+            return;
+        }
+    }
+}
+
+bool SceneInput::ensure(std::size_t count) {
+    while (end_ - next_ < count) {
+        if (!fill()) return false;
+    }
+    return true;
+}
+
+float SceneInput::readNumber() {
+    if (!skipBlanks()) return 0.0f;
+    ensure(kLongestQuickNumber + 1);
+    const char* const first = buffer_.get() + next_;
+    const char* const limit = first + std::min(end_ - next_, kLongestQuickNumber + 1);
+    const char* last = first;
+    while (last < limit && !isBlank(*last)) ++last;
+    const bool wholeToken = last < limit || (last == buffer_.get() + end_ && fileEnded_);
+    // The common spelling: an optional sign, digits with an optional fraction and exponent, the
+    // whole token. from_chars rounds it as strtof does but takes no '+' and no out-of-range
+    // value, and it reads nan and inf spellings that "%f" reads differently at times.
+    const char* const body = first + (*first == '+' || *first == '-');
+    if (wholeToken && body < last && (isDigit(*body) || *body == '.')) {
+        float value;
+        const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
+        if (error == std::errc() && stop == last) {
+            next_ += static_cast<std::size_t>(last - first);
+            // "%f" reading a number up to the end of the file meets that end.
+            if (next_ == end_) endSeen_ = true;
+            return value;
+        }
+    }
+    return readNumberWithStdio();
+}
+
+float SceneInput::readNumberWithStdio() {
+    // "%f" reads only as far as it needs: a memory stream over the next bytes gives what the
+    // file would as long as the read stays inside it, and is widened when the read runs into its
+    // end before the file's. A long run of letters thus costs no more than a few bytes.
+    for (std::size_t window = 2 * (kLongestQuickNumber + 1);; window *= 2) {
+        ensure(window);
+        const std::size_t size = std::min(window, end_ - next_);
+        const bool toFileEnd = size == end_ - next_ && fileEnded_;
+        std::FILE* const text = fmemopen(buffer_.get() + next_, size, "r");
+        if (text == nullptr) return 0.0f;
+        float value = 0.0f;
+        const bool read = std::fscanf(text, "%f", &value) == 1;
+        const long used = std::ftell(text);
+        const bool ranOut = std::feof(text) != 0;
+        std::fclose(text);
+        if (ranOut && !toFileEnd) continue;
+        endSeen_ = endSeen_ || ranOut;
+        if (used > 0) next_ += static_cast<std::size_t>(used);
+        return read ? value : 0.0f;
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+// The text of an open scene file, read in large blocks: tokens as "%s" reads them, numbers as
+// "%f" reads them, and the end-of-file state as those reads would leave the stream.
+class SceneInput {
+public:
+    // Keywords and texture names are held in buffers of 256 characters.
+    static constexpr std::size_t kMaxTokenLength = 255;
+    // Bytes asked of the file at a time: big enough that reading costs few calls, small enough
+    // to stay in the cache while it is parsed.
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+
+    // A run of non-blank characters. A longer token than the buffers hold is consumed whole but
+    // kept only as its first kMaxTokenLength characters.
+    struct Token {
+        std::string text;
+        bool tooLong = false;
+
+        bool is(const char* keyword) const { return !tooLong && text == keyword; }
+        // The name to open as a texture; none when the token cannot name a file.
+        const char* fileName() const {
+            return tooLong || text.find('\0') != std::string::npos ? nullptr : text.c_str();
+        }
+    };
+
+    // Reads the first block of file, which stays open and owned by the caller.
+    explicit SceneInput(std::FILE* file, std::size_t blockSize = kBlockSize);
+    SceneInput(const SceneInput&) = delete;
+    SceneInput& operator=(const SceneInput&) = delete;
+
+    // Whether the file could not be read at all, as a directory cannot.
+    bool unreadable() const { return unreadable_; }
+    // Whether a read has met the end of the file (or a read error, which ends it as well).
+    bool endSeen() const { return endSeen_; }
+
+    // Reads the next token into token, reusing its storage.
+    void readToken(Token& token);
+    // The next number; 0 when none reads, the offending characters then staying in place for the
+    // next read unless "%f" consumes them.
+    float readNumber();
+
+private:
+    // Skips white space; false, with the end seen, when the file ends first.
+    bool skipBlanks();
+    // Appends the next bytes of the file after the unread ones; false when none came.
+    bool fill();
+    // Fills until count bytes are unread; false when the file ends first.
+    bool ensure(std::size_t count);
+    // The number at next_ read by "%f" itself from a memory stream over the next bytes: the
+    // spellings and the malformed numbers the quick path leaves alone.
+    float readNumberWithStdio();
+
+    // Longest token taken by the quick path; a longer one is left to "%f".
+    static constexpr std::size_t kLongestQuickNumber = 128;
+
+    std::FILE* file_;
+    std::size_t blockSize_;  // bytes asked of the file at a time
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_;    // a block, more only when a number needs more
+    std::size_t next_ = 0;    // first unread byte
+    std::size_t end_ = 0;     // end of the bytes read
+    bool fileEnded_ = false;  // the file has nothing more to give
+    bool endSeen_ = false;
+    bool unreadable_ = false;
+};

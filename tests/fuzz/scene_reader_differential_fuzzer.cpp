@@ -1,0 +1,26 @@
+// Bytes as a scene file, read by the block reader and by the stdio reader it replaced: the
+// console bytes and every object must come out the same. The bytes also go through the block
+// input alone with blocks of a few bytes, so that every token meets a block edge somewhere.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "fuzz_workspace.h"
+#include "support/reader_difference.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const FuzzWorkspace workspace;
+    const std::string file = workspace.write("scene.ray", data, size);
+    std::string difference = readerDifference(file);
+    if (difference.empty()) {
+        difference = inputDifference(file, 1 + size % 7, static_cast<std::uint32_t>(size));
+    }
+    if (!difference.empty()) {
+        std::fprintf(stderr, "%s\n", difference.c_str());
+        fuzzFinding("the block reader differs from the stdio reader");
+    }
+    workspace.remove("scene.ray");
+    return 0;
+}
