@@ -97,6 +97,8 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
         writeLine("-------------- Building Scene -------------");
         writeLine("Camera: Position (0,0,256)");
         readObjects(shapes, lights);
+        complete = !std::ferror(sceneFile);
+        if (!complete) writeLine("ERROR: Unable to read file \"", fileName, "\"");
         std::fclose(sceneFile);
         sceneFile = nullptr;
     }

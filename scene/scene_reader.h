@@ -13,6 +13,7 @@
 class SceneReader {
 public:
     std::FILE* sceneFile = nullptr;  // open only while reading
+    bool complete = false;           // the file opened and was read to its end without an error
 
     SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,
                 std::vector<Light>& lights, std::FILE* console = stdout);

@@ -120,8 +120,8 @@ PpmPicture fiveColours(int width, int height) {
 // Width × height of a full render of sceneText, as the framebuffer holds it.
 std::vector<float> renderFloats(const TempDir& dir, const std::string& sceneText, int size) {
     CapturedStream console;
-    Scene scene(size, size, dir.write("scene.ray", sceneText).c_str(), dir.path("out.tga").c_str(),
-                0, console.file(), console.file());
+    Scene scene(size, size, dir.write("scene.ray", sceneText).c_str(), 0, console.file(),
+                console.file());
     for (int y = scene.yMax; y > scene.yMax - size; --y) scene.traceRow(y);
     std::vector<float> floats;
     for (int row = 0; row < size; ++row) {
