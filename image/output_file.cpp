@@ -1,5 +1,6 @@
 #include "image/output_file.h"
 
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,11 +49,28 @@ void installHandlers() {
 
 bool guard(const std::string& path) {
     if (pending.load() || path.size() >= sizeof pendingPath) return false;
-    installHandlers();
     std::memcpy(pendingPath, path.c_str(), path.size() + 1);
     pending.store(true);
     return true;
 }
+
+// Holds back the ending signals while a temporary file is created and guarded, so that none can
+// end the process between the two. Only the calling thread runs while the output is opened.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld() {
+        sigset_t ending;
+        sigemptyset(&ending);
+        for (const int signal : kEndingSignals) sigaddset(&ending, signal);
+        pthread_sigmask(SIG_BLOCK, &ending, &previous_);
+    }
+    ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -122,6 +140,8 @@ OutputFile::OutputFile(const std::string& name) {
     // Otherwise a pipe, terminal or device is written as it is, a directory fails to open, and a
     // link to nothing creates the file it names.
     if (!target_.empty()) {
+        installHandlers();
+        const EndingSignalsHeld held;
         stream_ = createBeside(target_, exists ? &existing : nullptr, temporary_);
         if (stream_ != nullptr) {
             guarded_ = guard(temporary_);
