@@ -99,9 +99,9 @@ namespace {
 // file, or "" if it fails.
 std::string imageMagickPcx(const std::string& picture) {
     const std::string pcx = picture + ".pcx";
-    const std::string command = "convert " + shellQuoted(picture) +
-                                " -colorspace sRGB -quantize sRGB -colors 256 pcx:" +
-                                shellQuoted(pcx);
+    const std::string command =
+        "convert " + shellQuoted(picture) +
+        " -colorspace sRGB -quantize sRGB -colors 256 pcx:" + shellQuoted(pcx);
     return runCommand(command).status == 0 ? pcx : "";
 }
 
