@@ -52,9 +52,6 @@ std::string unwritable(const std::string& name) {
     return "ERROR: Unable to write to " + name + ".\n";
 }
 
-const std::string kPixelError =
-    "ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n";
-
 std::size_t pictureSize(std::size_t width, std::size_t height) { return 44 + 3 * width * height; }
 
 struct ProgramRun {
