@@ -103,5 +103,5 @@ TEST(OutputFile, GivesTheModeAndOwnerThatOpeningTheFileWouldHaveGiven) {
     if (root) {
         EXPECT_EQ(old.st_uid, 65534u);
     }
-    umask(saved);
+    EXPECT_EQ(umask(saved), 027u);  // put back after each read
 }
