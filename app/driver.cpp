@@ -1,12 +1,15 @@
 #include "app/driver.h"
 
-#include <cstdint>
+#include <sys/stat.h>
+
 #include <memory>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/ordered_rows.h"
 #include "app/progress_line.h"
 #include "app/thread_count.h"
+#include "image/tga_writer.h"
 #include "scene/scene.h"
 
 namespace {
@@ -18,17 +21,25 @@ void printBanner(std::FILE* console) {
     std::fflush(console);
     std::fputs("\n", console);
     std::fflush(console);
-    std::fputs("(the -recurse option specifies the level of reflection-depth to compute)\n", console);
+    std::fputs("(the -recurse option specifies the level of reflection-depth to compute)\n",
+               console);
     std::fflush(console);
     std::fputs("\n", console);
     std::fflush(console);
 }
 
-// The ray count as a signed 32-bit number, wrapping as the product of two such numbers does.
-std::int32_t primaryRayCount(int width, int height) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(width) *
-                                     static_cast<std::uint32_t>(height));
+// Whether the picture would go down the pipe the console writes to, as in
+// "Orvane s.ray 64 48 /dev/stdout | convert tga:- s.png".
+bool pictureSharesConsolePipe(const char* outFile, std::FILE* console) {
+    struct stat consoleFile;
+    struct stat picture;
+    const int descriptor = fileno(console);
+    return descriptor >= 0 && fstat(descriptor, &consoleFile) == 0 &&
+           S_ISFIFO(consoleFile.st_mode) && stat(outFile, &picture) == 0 &&
+           picture.st_dev == consoleFile.st_dev && picture.st_ino == consoleFile.st_ino;
 }
+
+bool drawable(int side) { return side >= 1 && side <= kMaxPictureSide; }
 
 void endLine(std::FILE* console) {
     std::fputc('\n', console);
@@ -38,19 +49,32 @@ void endLine(std::FILE* console) {
 }  // namespace
 
 int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE* errors) {
+    // The picture must reach the pipe's reader alone, so the messages take the error stream.
+    if (argc >= 5 && pictureSharesConsolePipe(argv[4], console)) console = errors;
     printBanner(console);
     const std::optional<CommandLine> line = parseCommandLine(argc, argv);
     if (!line) return -1;
 
-    std::fprintf(console, "Ray tracing %d primary rays.\n", primaryRayCount(line->width, line->height));
+    std::fprintf(console, "Ray tracing %lld primary rays.\n",
+                 static_cast<long long>(line->width) * line->height);
     std::fflush(console);
     std::fprintf(console, "Using %d recursions.\n", line->depth);
     std::fflush(console);
 
-    auto scene = std::make_unique<Scene>(line->width, line->height, line->sceneFile, line->outFile,
-                                         line->depth, console, errors);
-    // Without a framebuffer no row can be traced: the run ends after the error.
-    if (!scene->framebuffer.obtained()) return 0;
+    if (!drawable(line->width) || !drawable(line->height)) {
+        const std::string refusal = "ERROR: Picture sides must be 1 to " +
+                                    std::to_string(kMaxPictureSide) + " pixels, not " +
+                                    std::to_string(line->width) + " x " +
+                                    std::to_string(line->height) + ".\n";
+        std::fputs(refusal.c_str(), errors);
+        std::fflush(errors);
+        return 1;
+    }
+
+    auto scene = std::make_unique<Scene>(line->width, line->height, line->sceneFile, line->depth,
+                                         console, errors);
+    // The output is touched only when a picture can be made of it.
+    if (!scene->openOutput(line->outFile)) return 1;
 
     ProgressLine ruler(line->height);
     for (int row = 0; row < line->height; ++row) {
@@ -71,7 +95,7 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
         });
     endLine(console);
 
-    const bool pictureBroken = scene->writer.failed();
+    const bool pictureWritten = scene->writer->complete();
     scene.reset();
-    return pictureBroken ? 1 : 0;
+    return pictureWritten ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 // One whole run of the program: banner, counts, scene, progress and picture. Returns the exit
-// status: 0 after a run, 1 when writing the opened picture failed, -1 when fewer than four
+// status: 0 when a complete picture was written, 1 when none was, -1 when fewer than four
 // arguments follow the program name.
 int runOrvane(int argc, const char* const argv[], std::FILE* console = stdout,
               std::FILE* errors = stderr);

@@ -2,8 +2,8 @@
 # Renders the generated benchmark scenes at 640 × 480 with "-recurse 2" in Orvane (one thread)
 # and in POV-Ray (one worker thread, no anti-aliasing), and prints, writes and plots the table.
 #
-#   bench/compare.sh [--max-n N] [--runs R] [--kinds "spheres mixed"] [--out DIR] [--plot FILE]
-#                    [--no-build]
+#   bench/compare.sh [--max-n N] [--orvane-max-n N] [--runs R] [--kinds "spheres mixed"]
+#                    [--out DIR] [--plot FILE] [--no-build] [--help]
 #
 # --max-n     largest object count rendered (100000); the counts are 1, 10, 100, ... up to it
 # --orvane-max-n  largest count Orvane renders (--max-n); above it only POV-Ray runs, shown as -
@@ -12,6 +12,7 @@
 # --out       folder of the data file benchmarks.dat (bench/results)
 # --plot      the log-log plot of seconds against N, PNG (bench/results/benchmarks.png)
 # --no-build  use the programs already in build/release instead of building them first
+# --help      print this text and stop
 # ORVANE_BIN  the Orvane executable to measure (build/release/Orvane)
 #
 # Times are CPU seconds (user + sys) of the whole process; POV-Ray also sleeps a while at start,
@@ -41,7 +42,8 @@ while [ $# -gt 0 ]; do
         --out) out_dir=$2; shift 2 ;;
         --plot) plot=$2; shift 2 ;;
         --no-build) build=0; shift ;;
-        *) echo "unknown option: $1" >&2; exit 2 ;;
+        -h|--help) sed -n '2,/^set /s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        *) echo "unknown option: $1 (bench/compare.sh --help lists them)" >&2; exit 2 ;;
     esac
 done
 plot=${plot:-$out_dir/benchmarks.png}

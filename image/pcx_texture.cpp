@@ -47,7 +47,8 @@ void decodeRuns(std::FILE* file, unsigned char* image, std::int64_t count) {
             continue;
         }
         const int value = std::fgetc(file);
-        const unsigned char index = value == EOF ? kMissingIndex : static_cast<unsigned char>(value);
+        const unsigned char index =
+            value == EOF ? kMissingIndex : static_cast<unsigned char>(value);
         const std::int64_t run = std::min<std::int64_t>(b & kRunCountMask, count - stored);
         std::fill(image + stored, image + stored + run, index);
         stored += run;
@@ -88,6 +89,7 @@ bool PcxTexture::load(const char* fileName) {
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) return false;
     FileCloser closer(file);
+    source = identityOf(file);
 
     if (std::fgetc(file) != kManufacturer) return false;
     if (std::fgetc(file) != kVersion) return false;
@@ -99,7 +101,8 @@ bool PcxTexture::load(const char* fileName) {
     // Too short to hold the header and the palette without the two overlapping.
     if (length < kDataOffset + kPaletteBlock) return false;
     const std::int64_t pixels = std::int64_t{width} * height;
-    if (pixels > kMaxPixels || pixels > kMaxPixelsPerDataByte * (length - kDataOffset)) return false;
+    if (pixels > kMaxPixels || pixels > kMaxPixelsPerDataByte * (length - kDataOffset))
+        return false;
 
     image.reset(new unsigned char[static_cast<std::size_t>(pixels)]);
     std::fseek(file, kDataOffset, SEEK_SET);

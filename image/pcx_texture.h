@@ -2,15 +2,19 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
+
+#include "image/file_identity.h"
 
 // An 8-bit palettised picture read from a PCX file: one palette index per pixel and 256 palette
 // entries of three floats in 0..1. Empty until load() succeeds.
 class PcxTexture {
 public:
-    int width = 0;   // pixels per row
-    int height = 0;  // rows; row 0 is the first row stored in the file
+    int width = 0;                           // pixels per row
+    int height = 0;                          // rows; row 0 is the first row stored in the file
     std::unique_ptr<unsigned char[]> image;  // width × height palette indices, row after row
     std::unique_ptr<float[]> palette;        // 768 floats: red, green, blue of entry k at 3k..3k+2
+    std::optional<FileIdentity> source;      // the file it was read from
 
     // True when the texture now holds a picture and a palette. A null name, a name that is not a
     // regular file, a file that is not an 8-bit PCX picture with a palette, or one too large to
@@ -20,7 +24,8 @@ public:
     // Rewinds the file and reads the picture window into width and height; -1 without a file.
     int readWindow(std::FILE* file);
 
-    // Palette components of pixel (u, v); a position outside the picture reads its nearest edge pixel.
+    // Palette components of pixel (u, v); a position outside the picture reads its nearest edge
+    // pixel.
     float redAt(int u, int v) const { return palette[paletteIndex(u, v)]; }
     float greenAt(int u, int v) const { return palette[paletteIndex(u, v) + 1]; }
     float blueAt(int u, int v) const { return palette[paletteIndex(u, v) + 2]; }

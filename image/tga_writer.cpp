@@ -11,17 +11,12 @@ constexpr char kSignature[] = "TRUEVISION-XFILE.";
 
 TgaWriter::TgaWriter(std::uint32_t width, std::uint32_t height, const char* fileName,
                      std::FILE* errors)
-    : width(width), height(height), fileName_(fileName), errors_(errors) {
-    outFile = std::fopen(fileName, "wb");
-    if (outFile == nullptr) {
+    : width(width), height(height), fileName_(fileName), errors_(errors), output_(fileName_) {
+    if (!isOpen()) {
         reportUnwritable();
         return;
     }
     writeHeader();
-}
-
-TgaWriter::~TgaWriter() {
-    if (outFile != nullptr) std::fclose(outFile);
 }
 
 void TgaWriter::writeHeader() {
@@ -36,8 +31,8 @@ void TgaWriter::writeHeader() {
 }
 
 void TgaWriter::writePixel(int red, int green, int blue) {
-    if (failed_) return;
-    if (outFile == nullptr) {
+    if (broken_) return;
+    if (!isOpen()) {
         std::fputs("ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n",
                    errors_);
         std::fflush(errors_);
@@ -46,42 +41,40 @@ void TgaWriter::writePixel(int red, int green, int blue) {
     put(blue & 0xFF);
     put(green & 0xFF);
     put(red & 0xFF);
-    if (failed_) return;
+    if (broken_) return;
     ++pixelsWritten;
     if (pixelsWritten == std::uint64_t{width} * height) {
         writeFooter();
-        if (!failed_) finish();
+        if (!broken_) finish();
     }
 }
 
 void TgaWriter::writeFooter() {
     // No extension area, no developer directory.
     for (int zero = 0; zero < 8; ++zero) put(0);
-    if (outFile != nullptr &&
-        std::fwrite(kSignature, 1, sizeof kSignature, outFile) != sizeof kSignature) {
+    if (isOpen() &&
+        std::fwrite(kSignature, 1, sizeof kSignature, output_.stream()) != sizeof kSignature) {
         giveUp();
     }
 }
 
 // A stream buffers its bytes, so a full disk may first show when they are flushed.
 void TgaWriter::put(int byte) {
-    if (outFile != nullptr && std::fputc(byte, outFile) == EOF) giveUp();
+    if (isOpen() && std::fputc(byte, output_.stream()) == EOF) giveUp();
 }
 
 void TgaWriter::finish() {
-    const bool flushed = std::fflush(outFile) == 0;
-    const bool closed = std::fclose(outFile) == 0;
-    outFile = nullptr;
-    if (!flushed || !closed) {
-        failed_ = true;
+    if (output_.close()) {
+        complete_ = true;
+    } else {
+        broken_ = true;
         reportUnwritable();
     }
 }
 
 void TgaWriter::giveUp() {
-    std::fclose(outFile);  // already broken: what the close says adds nothing
-    outFile = nullptr;
-    failed_ = true;
+    output_.discard();
+    broken_ = true;
     reportUnwritable();
 }
 

@@ -4,20 +4,23 @@
 #include <cstdio>
 #include <string>
 
+#include "image/output_file.h"
+
+// The Targa header holds each side in 16 bits.
+constexpr int kMaxPictureSide = 65535;
+
 // Streams an uncompressed 24-bit top-left Targa picture: the header at construction, then one
-// pixel per call; the pixel that completes width × height writes the footer and closes the file.
+// pixel per call; the pixel that completes width × height writes the footer and closes the file,
+// which only then takes the output's name (see OutputFile).
 class TgaWriter {
 public:
-    std::FILE* outFile = nullptr;  // none when the open failed, once the file is complete or broken
     std::uint32_t width;
     std::uint32_t height;
     std::uint64_t pixelsWritten = 0;
 
-    // Opens (creating or emptying) the file and writes the header; failures go to errors.
+    // Opens the output and writes the header; a failure goes to errors.
     TgaWriter(std::uint32_t width, std::uint32_t height, const char* fileName,
               std::FILE* errors = stderr);
-    // Leaves an unfinished file as it stands: no footer is added.
-    ~TgaWriter();
     TgaWriter(const TgaWriter&) = delete;
     TgaWriter& operator=(const TgaWriter&) = delete;
 
@@ -26,9 +29,11 @@ public:
     void writePixel(int red, int green, int blue);
     void writeFooter();
 
-    // True once a write, the flush or the close of the opened file failed. The failure is
-    // reported once; the file is then given up and later pixels are dropped without a word.
-    bool failed() const { return failed_; }
+    // Open and waiting for pixels.
+    bool isOpen() const { return output_.stream() != nullptr; }
+    // The footer is written and the file closed under the output's name. A writer destroyed
+    // before that leaves the old file, or none, except on a pipe or device written directly.
+    bool complete() const { return complete_; }
 
 private:
     void put(int byte);
@@ -38,5 +43,9 @@ private:
 
     std::string fileName_;
     std::FILE* errors_;
-    bool failed_ = false;
+    OutputFile output_;
+    bool complete_ = false;
+    // A write, the flush, the close or the renaming failed: reported once, and later pixels are
+    // dropped without a word.
+    bool broken_ = false;
 };

@@ -1,25 +1,50 @@
 #include "scene/scene.h"
 
+#include <string>
+
 #include "geometry/camera.h"
 
-Scene::Scene(int width, int height, const char* sceneFile, const char* outFile, int maxDepth,
-             std::FILE* console, std::FILE* errors)
+Scene::Scene(int width, int height, const char* sceneFile, int maxDepth, std::FILE* console,
+             std::FILE* errors)
     : framebuffer(width, height),
       reader(sceneFile, shapes, lights, console),
       index(shapes),
-      writer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), outFile,
-             errors),
       xMin(-(width / 2)),
       xMax(width / 2),
       yMin(-(height / 2)),
       yMax(height / 2),
       width(width),
       height(height),
-      maxDepth(maxDepth) {
+      maxDepth(maxDepth),
+      errors_(errors),
+      sceneFile_(identityOf(sceneFile)) {
     if (!framebuffer.obtained()) {
         std::fputs("ERROR: ALLOCATION FAILED!\n", errors);
         std::fflush(errors);
     }
+}
+
+const char* Scene::inputRole(const FileIdentity& file) const {
+    if (sceneFile_ == file) return "the scene file";
+    for (const auto& shape : shapes) {
+        if (shape->texture && shape->texture->source == file) return "a texture of the scene";
+    }
+    return nullptr;
+}
+
+bool Scene::openOutput(const char* outFile) {
+    if (!ready()) return false;
+    const std::optional<FileIdentity> output = identityOf(outFile);
+    if (const char* role = output ? inputRole(*output) : nullptr) {
+        const std::string line = "ERROR: Not writing the picture to \"" + std::string(outFile) +
+                                 "\": it is " + role + ".\n";
+        std::fputs(line.c_str(), errors_);
+        std::fflush(errors_);
+        return false;
+    }
+    writer.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), outFile,
+                   errors_);
+    return writer->isOpen();
 }
 
 bool Scene::holdsRow(int y) const {
@@ -42,11 +67,11 @@ void Scene::traceRow(int y) {
 }
 
 void Scene::writeRow(int y) {
-    if (!holdsRow(y)) return;
+    if (!writer || !holdsRow(y)) return;
     const int row = yMax - y;
     for (int column = 0; column < width; ++column) {
         const float* pixel = framebuffer.pixel(column, row);
-        writer.writePixel(colorToByte(pixel[0]), colorToByte(pixel[1]), colorToByte(pixel[2]));
+        writer->writePixel(colorToByte(pixel[0]), colorToByte(pixel[1]), colorToByte(pixel[2]));
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "image/file_identity.h"
 #include "image/tga_writer.h"
 #include "render/shape_index.h"
 #include "render/tracer.h"
@@ -13,15 +15,16 @@
 #include "shapes/shape.h"
 
 // The world of one run: the scene file's shapes and lights, the framebuffer and the output
-// picture. Rows are traced into the framebuffer and handed to the writer one at a time.
+// picture. Rows are traced into the framebuffer and handed to the writer one at a time, once the
+// output is open.
 class Scene {
 public:
     ShapeList shapes;
     LightList lights;
     Framebuffer framebuffer;
     SceneReader reader;
-    ShapeIndex index;  // over shapes, once the reader has filled them
-    TgaWriter writer;
+    ShapeIndex index;                 // over shapes, once the reader has filled them
+    std::optional<TgaWriter> writer;  // none until openOutput
     int xMin;
     int xMax;
     int yMin;
@@ -30,9 +33,15 @@ public:
     int height;
     int maxDepth;
 
-    // Loads the scene file and opens the output picture; messages go to console and errors.
-    Scene(int width, int height, const char* sceneFile, const char* outFile, int maxDepth,
-          std::FILE* console = stdout, std::FILE* errors = stderr);
+    // Obtains the framebuffer and loads the scene file; messages go to console and errors.
+    Scene(int width, int height, const char* sceneFile, int maxDepth, std::FILE* console = stdout,
+          std::FILE* errors = stderr);
+
+    // A picture can be made: the scene file was read whole and the framebuffer obtained.
+    bool ready() const { return reader.complete && framebuffer.obtained(); }
+    // Opens the output picture, only when ready and when it is none of the files the scene was
+    // read from (compared as files, not names). False, with a line on errors, when it is not open.
+    bool openOutput(const char* outFile);
 
     // Traces image-plane row y (yMax at the top) into the framebuffer. Rows may be traced on
     // several threads at once.
@@ -43,6 +52,11 @@ public:
 private:
     // Whether row y lies in the picture and has framebuffer storage.
     bool holdsRow(int y) const;
+    // Why writing to the file would destroy an input of the scene, or null.
+    const char* inputRole(const FileIdentity& file) const;
+
+    std::FILE* errors_;
+    std::optional<FileIdentity> sceneFile_;  // the scene file that was read
 };
 
 // 255 × value truncated, with values outside 0..1 (and NaN) held to the nearest end.

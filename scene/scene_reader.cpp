@@ -45,6 +45,8 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
         echo.line("-------------- Building Scene -------------");
         echo.line("Camera: Position (0,0,256)");
         readObjects(*input, echo, shapes, lights);
+        complete = !std::ferror(sceneFile);
+        if (!complete) echo.line("ERROR: Unable to read file \"", std::string_view(fileName), "\"");
         std::fclose(sceneFile);
         sceneFile = nullptr;
     }

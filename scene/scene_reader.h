@@ -15,6 +15,7 @@ class SceneInput;
 class SceneReader {
 public:
     std::FILE* sceneFile = nullptr;  // open only while reading
+    bool complete = false;           // the file opened and was read to its end without an error
 
     // The echo is complete and flushed when the constructor returns.
     SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,

@@ -1,8 +1,11 @@
 #include "app/driver.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -49,9 +52,6 @@ std::string unwritable(const std::string& name) {
     return "ERROR: Unable to write to " + name + ".\n";
 }
 
-const std::string kPixelError =
-    "ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n";
-
 std::size_t pictureSize(std::size_t width, std::size_t height) { return 44 + 3 * width * height; }
 
 struct ProgramRun {
@@ -94,52 +94,85 @@ TEST(Driver, ReportsCountsSceneAndProgressLineByLine) {
     EXPECT_EQ(readFile(out).size(), 44u + 3u * 400 * 300);
 }
 
-TEST(Driver, OddSizesMalformedNumbersAndUnallocatableSizes) {
-    const std::string noFramebuffer = "ERROR: ALLOCATION FAILED!\n";
+TEST(Driver, DrawsSidesOf1To65535AndRefusesOthersBeforeReadingAnything) {
     struct Case {
         const char* width;
         const char* height;
-        const char* rays;
-        std::optional<int> marks;  // none: the run ends before the progress lines
-        std::size_t fileSize;      // a picture with no pixel never gets its footer
-        std::string errors;
+        const char* rays;  // the whole product, in 64 bits
+        std::optional<int> marks;
+        std::string refusedAs;  // the size as read; empty when drawn
     };
     const Case cases[] = {
-        {"1", "1", "1", 1, 47, ""},
-        {"3", "5abc", "15", 5, 44 + 45, ""},
-        {"abc", "76", "0", 38, 18, ""},
-        {"5", "0", "0", 0, 18, ""},
-        {"65535", "1", "65535", 1, 44 + 3 * 65535, ""},
-        {"65536", "1", "65536", std::nullopt, 18, noFramebuffer},
-        {"-4", "3", "-12", std::nullopt, 18, noFramebuffer},
-        {"70000", "-70000", "-605032704", std::nullopt, 18, noFramebuffer},
-        {"70000", "70000", "605032704", std::nullopt, 18, noFramebuffer},
-        {"2", "2147483647", "-2", std::nullopt, 18, noFramebuffer},
-        {"-99999999999", "1", "-2147483648", std::nullopt, 18, noFramebuffer},
+        {"1", "1", "1", 1, ""},
+        {"3", "5abc", "15", 5, ""},
+        {"65535", "1", "65535", 1, ""},
+        {"abc", "76", "0", {}, "0 x 76"},
+        {"5", "0", "0", {}, "5 x 0"},
+        {"-4", "3", "-12", {}, "-4 x 3"},
+        {"1", "65536", "65536", {}, "1 x 65536"},
+        {"65536", "65536", "4294967296", {}, "65536 x 65536"},
+        {"70000", "-70000", "-4900000000", {}, "70000 x -70000"},
+        {"-99999999999", "1", "-2147483648", {}, "-2147483648 x 1"},
     };
     TempDir dir;
     const std::string scene = dir.write("empty.ray", "");
+    const std::string out = dir.write("out.tga", "old picture");
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        const std::string out = dir.path("out.tga");
+        const auto before = dir.entries();
         const RunResult result = runWith({scene.c_str(), c.width, c.height, out.c_str()});
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.console,
-                  kBanner + counts(c.rays, 0) + kHeader + (c.marks ? progress(*c.marks) : ""));
-        EXPECT_EQ(result.errors, c.errors);
-        EXPECT_EQ(readFile(out).size(), c.fileSize);
+        if (c.refusedAs.empty()) {
+            EXPECT_EQ(result.status, 0);
+            EXPECT_EQ(result.console, kBanner + counts(c.rays, 0) + kHeader + progress(*c.marks));
+            EXPECT_EQ(result.errors, "");
+            EXPECT_EQ(readFile(out).size(), pictureSize(std::stoul(c.width), std::stoul(c.height)));
+        } else {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.console, kBanner + counts(c.rays, 0));
+            EXPECT_EQ(result.errors,
+                      "ERROR: Picture sides must be 1 to 65535 pixels, not " + c.refusedAs + ".\n");
+            EXPECT_EQ(dir.entries(), before);
+        }
     }
 }
 
-TEST(Driver, GoesOnAfterSceneAndOutputErrors) {
+TEST(Driver, RunsThatCannotMakeThePictureTouchNoFileAndEndWithStatusOne) {
     TempDir dir;
-    const std::string missing = dir.path("missing.ray");
-    const std::string out = dir.path("no-such-folder/out.tga");
-    const RunResult result = runWith({missing.c_str(), "2", "1", out.c_str()});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.console, kBanner + counts("2", 0) + "ERROR: Unable to open file \"" + missing +
-                                  "\"\n" + progress(1));
-    EXPECT_EQ(result.errors, unwritable(out) + kPixelError + kPixelError);
+    const std::string texture = dir.write("wood.pcx", PcxFile(2, 2).bytes());
+    const std::string scene = dir.write("s.ray", "Sphere 0 0 0 9 1 1 1 0 9 " + texture + "\n");
+    const std::string echo = kHeader +
+                             "Sphere: Center (0,0,0) Radius (9) Color (1,1,1) Reflectivity (0) "
+                             "Specularity (9) TextureFile (" +
+                             texture + ")\n";
+    const std::string old = dir.write("old.tga", "old picture");
+    const std::string missing = dir.path("missing.ray"), folder = dir.path("");
+    const std::string noFolder = dir.path("no-such-folder/out.tga");
+    struct Case {
+        const char* name;
+        std::string scene;
+        std::string out;
+        std::string consoleTail;  // after the counts: nothing else follows
+        std::string errors;
+    };
+    const Case cases[] = {
+        {"a missing scene file", missing, old, "ERROR: Unable to open file \"" + missing + "\"\n",
+         ""},
+        {"a scene file that is a folder", folder, old,
+         "ERROR: Unable to open file \"" + folder + "\"\n", ""},
+        {"an output in a missing folder", scene, noFolder, echo, unwritable(noFolder)},
+        {"an output that is a folder", scene, folder, echo, unwritable(folder)},
+        {"a texture as output", scene, texture, echo,
+         "ERROR: Not writing the picture to \"" + texture + "\": it is a texture of the scene.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = dir.entries();
+        const RunResult result = runWith({c.scene.c_str(), "2", "1", c.out.c_str()});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.console, kBanner + counts("2", 0) + c.consoleTail);
+        EXPECT_EQ(result.errors, c.errors);
+        EXPECT_EQ(dir.entries(), before);
+    }
 }
 
 TEST(Driver, RendersHostileScenesIntoCompletePictures) {
@@ -220,58 +253,113 @@ TEST(Executable, ExitStatusAndConsoleMatchTheLibraryRun) {
 }
 
 // With both streams in one file, the scene's echo comes before the errors that follow its load.
+// A framebuffer refused by a cap on the memory ends the run too, with no picture.
 TEST(Executable, WritesSceneEchoBeforeLaterErrors) {
     TempDir dir;
     const std::string scene = dir.write("one.ray", "Light 1 2 3 1 1 1\n");
     const std::string echo = kHeader + "Light: Position (1,2,3) Color (1,1,1)\n";
     const std::pair<std::string, std::string> cases[] = {
         {"2 1 " + dir.path(""), unwritable(dir.path(""))},
-        {"70000 70000 " + dir.path("out.tga"), "ERROR: ALLOCATION FAILED!\n"},
+        {"65535 65535 " + dir.path("out.tga"), "ERROR: ALLOCATION FAILED!\n"},
     };
     for (const auto& [arguments, error] : cases) {
-        const std::string command = std::string(ORVANE_EXECUTABLE) + " " + scene + " " +
-                                    arguments + " > " + dir.path("both") + " 2>&1";
+        const std::string command = std::string(ORVANE_MEMORY_CAP) + " " + ORVANE_EXECUTABLE + " " +
+                                    scene + " " + arguments + " > " + dir.path("both") + " 2>&1";
         const int status = std::system(command.c_str());
         ASSERT_TRUE(WIFEXITED(status)) << command;
+        EXPECT_EQ(WEXITSTATUS(status), 1) << arguments;
         EXPECT_NE(readFile(dir.path("both")).find(echo + error), std::string::npos) << arguments;
+        EXPECT_EQ(dir.entries().count("out.tga"), 0u);
     }
 }
 
-TEST(Executable, EndsWithDefinedStatusWhateverTheOutputAndSize) {
+TEST(Executable, EndsWithStatusOneAndTheOldPictureWhenWritingFails) {
     TempDir dir;
     const std::string empty = dir.write("empty.ray", "");
-    const std::string out = dir.path("out.tga");
+    const std::string out = dir.write("out.tga", "old picture");
     struct Case {
         const char* name;
+        std::string wrapper;
         std::string arguments;
         int status;
-        std::string errors;
-        std::optional<std::size_t> fileSize;
+        std::optional<std::string> errors;  // none: the shell tells of the signal its own way
     };
     const Case cases[] = {
-        {"a full disk, 1 x 1", empty + " 1 1 /dev/full", 1, unwritable("/dev/full"), {}},
-        {"a full disk, 200 x 100: told once",
-         empty + " 200 100 /dev/full",
-         1,
-         unwritable("/dev/full"),
+        {"a full disk, 1 x 1", "", empty + " 1 1 /dev/full", 1, unwritable("/dev/full")},
+        {"a full disk, 200 x 100: told once", "", empty + " 200 100 /dev/full", 1,
+         unwritable("/dev/full")},
+        // The limit is in blocks of 512 or 1024 bytes; the picture takes 30044.
+        {"a file size limit whose signal is ignored", "trap '' XFSZ; ulimit -f 8;",
+         empty + " 100 100 " + out, 1, unwritable(out)},
+        {"a file size limit whose signal ends the run",
+         "ulimit -f 8;",
+         empty + " 100 100 " + out,
+         128 + SIGXFSZ,
          {}},
-        {"an output that is a directory",
-         empty + " 2 1 " + dir.path(""),
-         0,
-         unwritable(dir.path("")) + kPixelError + kPixelError,
-         {}},
-        {"70000 x 70000", empty + " 70000 70000 " + out, 0, "ERROR: ALLOCATION FAILED!\n", 18},
-        {"-recurse 2147483647 between two mirrors",
-         "mirrors.ray 16 12 " + out + " -recurse 2147483647", 0, "", pictureSize(16, 12)},
+        {"-recurse 2147483647 between two mirrors", "",
+         "mirrors.ray 16 12 " + dir.path("mirrors.tga") + " -recurse 2147483647", 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ProgramRun run = runProgram(ORVANE_EXAMPLES_DIR, c.arguments);
+        const auto before = dir.entries();
+        const ProgramRun run = runProgram(ORVANE_EXAMPLES_DIR, c.arguments, c.wrapper);
         EXPECT_EQ(run.status, c.status);
-        EXPECT_EQ(run.errors, c.errors);
-        if (c.fileSize) {
-            EXPECT_EQ(readFile(out).size(), *c.fileSize);
+        if (c.errors) {
+            EXPECT_EQ(run.errors, *c.errors);
         }
+        if (c.status != 0) {
+            EXPECT_EQ(dir.entries(), before);
+        }
+    }
+    EXPECT_EQ(readFile(dir.path("mirrors.tga")).size(), pictureSize(16, 12));
+}
+
+// "Orvane s.ray 64 48 /dev/stdout | convert tga:- s.png": only the picture goes down the pipe.
+TEST(Executable, SendsThePictureAloneDownTheConsolePipe) {
+    TempDir dir;
+    const std::string program = std::string(ORVANE_EXECUTABLE) + " showcase.ray 8 6 ";
+    const std::string command = "cd " + std::string(ORVANE_EXAMPLES_DIR) + " && " + program +
+                                "/dev/stdout 2> " + dir.path("messages") + " | cat > " +
+                                dir.path("piped.tga") + " && " + program + dir.path("named.tga") +
+                                " > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(readFile(dir.path("piped.tga")), readFile(dir.path("named.tga")));
+    EXPECT_EQ(readFile(dir.path("named.tga")).size(), pictureSize(8, 6));
+    EXPECT_EQ(readFile(dir.path("messages")).substr(0, kBanner.size()), kBanner);
+}
+
+TEST(Executable, InterruptedRunLeavesTheOldPictureAndNoTemporaryFile) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        const std::string out = dir.write("out.tga", "old picture");
+        const auto before = dir.entries();
+        const std::string scene = std::string(ORVANE_EXAMPLES_DIR) + "/showcase.ray";
+        const char* const argv[] = {"Orvane",    scene.c_str(), "1000", "1000",
+                                    out.c_str(), "-recurse",    "3",    nullptr};
+        const pid_t child = fork();
+        if (child == 0) {
+            // Whatever the test runner ignores or blocks, the program starts as from a shell.
+            std::signal(signal, SIG_DFL);
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+            execv(ORVANE_EXECUTABLE, const_cast<char* const*>(argv));
+            _exit(127);
+        }
+        ASSERT_GT(child, 0);
+        // Rendering has begun once the temporary file is there.
+        for (int wait = 0; wait < 20000 && dir.entries().size() == before.size(); ++wait)
+            usleep(1000);
+        EXPECT_EQ(dir.entries().size(), before.size() + 1);
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(dir.entries(), before);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "bench/scene_writers.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -115,5 +116,35 @@ TEST(PovScene, MirrorsZAndTurnsPlanesIntoUnitNormalAndDistance) {
         const std::string text = written([&](std::FILE* out) { writePovScene(out, c.scene, 2); });
         EXPECT_NE(text.find(c.expected), std::string::npos) << text;
         EXPECT_NE(text.find("max_trace_level 3"), std::string::npos);
+    }
+}
+
+TEST(BenchTools, CompareHelpSucceedsAndTheGeneratorNamesWhatItRefuses) {
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* shown;
+    };
+    const std::string generator = ORVANE_SCENE_GENERATOR;
+    const Case cases[] = {
+        {std::string("bash ") + ORVANE_COMPARE_SCRIPT + " --help", 0,
+         "bench/compare.sh [--max-n N]"},
+        {generator + " spheres 10x", 2, "count must be 0 to 100000000, not \"10x\""},
+        {generator + " --recurse -1 mixed 10", 2, "depth must be 0 to 1000, not \"-1\""},
+        {generator + " --povray spheres 10", 2, "unknown option \"--povray\""},
+        {generator + " cubes 10", 2, "not \"cubes\""},
+        {generator + " spheres 10 7 8", 2, "too many: \"8\""},
+    };
+    for (const Case& c : cases) {
+        std::FILE* pipe = popen((c.arguments + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            output.append(buffer, got);
+        const int status = pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << c.arguments;
+        EXPECT_NE(output.find(c.shown), std::string::npos) << c.arguments << "\n" << output;
+        EXPECT_EQ(output.find("unknown option: --help"), std::string::npos);
     }
 }

@@ -95,11 +95,13 @@ TEST(PcxTexture, LoadsImageMagickFixture) {
 
 namespace {
 
-// The 8-bit PCX that the README's texture command makes of the picture file, or "" if it fails.
+// The 8-bit PCX that the README's texture command, without its resizing, makes of the picture
+// file, or "" if it fails.
 std::string imageMagickPcx(const std::string& picture) {
     const std::string pcx = picture + ".pcx";
     const std::string command =
-        "convert " + shellQuoted(picture) + " -quantize sRGB -colors 256 pcx:" + shellQuoted(pcx);
+        "convert " + shellQuoted(picture) +
+        " -colorspace sRGB -quantize sRGB -colors 256 pcx:" + shellQuoted(pcx);
     return runCommand(command).status == 0 ? pcx : "";
 }
 
@@ -120,8 +122,8 @@ PpmPicture fiveColours(int width, int height) {
 // Width × height of a full render of sceneText, as the framebuffer holds it.
 std::vector<float> renderFloats(const TempDir& dir, const std::string& sceneText, int size) {
     CapturedStream console;
-    Scene scene(size, size, dir.write("scene.ray", sceneText).c_str(), dir.path("out.tga").c_str(),
-                0, console.file(), console.file());
+    Scene scene(size, size, dir.write("scene.ray", sceneText).c_str(), 0, console.file(),
+                console.file());
     for (int y = scene.yMax; y > scene.yMax - size; --y) scene.traceRow(y);
     std::vector<float> floats;
     for (int row = 0; row < size; ++row) {
@@ -156,18 +158,26 @@ TEST(PcxTexture, LoadsPicturesImageMagickEncodes) {
 
 TEST(PcxTexture, TextureCommandMakesLoadableTexturesOfColourAndGreyPhotos) {
     if (!hasImageMagick()) GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
+    // The command as the README and the manual page give it to users.
+    const std::string docs = std::string(ORVANE_EXAMPLES_DIR) + "/../";
+    const std::string readme = readFile(docs + "README.md");
+    const std::size_t start = readme.find("convert photo.jpg -resize");
+    ASSERT_NE(start, std::string::npos);
+    const std::string command = readme.substr(start, readme.find('\n', start) - start);
+    std::string manual = readFile(docs + "doc/Orvane.1");
+    for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.erase(at, 1);
+    EXPECT_NE(manual.find(command + "\n"), std::string::npos) << command;
     TempDir dir;
-    // Without sRGB quantizing, a grey picture comes out as three 24-bit planes and no palette.
-    for (const char* photo : {"gradient:red-blue", "gradient:gray20-gray80"}) {
+    // A grey photograph already 256 pixels wide came out without sRGB colours as three 24-bit
+    // planes and no palette.
+    for (const char* photo : {"320x240 gradient:red-blue", "256x192 gradient:gray20-gray80",
+                              "320x240 gradient:gray20-gray80"}) {
         SCOPED_TRACE(photo);
-        const std::string make = "convert -size 320x240 " + std::string(photo) + " " +
-                                 shellQuoted(dir.path("photo.jpg"));
+        const std::string make =
+            "convert -size " + std::string(photo) + " " + shellQuoted(dir.path("photo.jpg"));
         ASSERT_EQ(runCommand(make).status, 0) << make;
         const std::string wood = dir.path("wood.pcx");
-        const std::string command = "cd " + shellQuoted(dir.path("")) +
-                                    " && convert photo.jpg -resize 256x256 -quantize sRGB "
-                                    "-colors 256 pcx:wood.pcx";
-        ASSERT_EQ(runCommand(command).status, 0) << command;
+        ASSERT_EQ(runCommand("cd " + shellQuoted(dir.path("")) + " && " + command).status, 0);
         const PpmPicture decoded =
             parsePpm(runCommand("convert " + shellQuoted(wood) + " ppm:-").output);
         EXPECT_EQ(decoded.width, 256);

@@ -1,6 +1,7 @@
 #include "scene/scene.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
@@ -8,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "support/pcx_file.h"
 #include "support/temp_file.h"
 
 namespace {
@@ -20,8 +22,9 @@ std::pair<std::string, std::string> render(const std::string& sceneText, int wid
     CapturedStream console;
     CapturedStream errors;
     {
-        Scene scene(width, height, dir.write("scene.ray", sceneText).c_str(),
-                    dir.path("out.tga").c_str(), 0, console.file(), errors.file());
+        Scene scene(width, height, dir.write("scene.ray", sceneText).c_str(), 0, console.file(),
+                    errors.file());
+        scene.openOutput(dir.path("out.tga").c_str());
         for (int y = scene.yMax; y > scene.yMax - std::min(height, 8); --y) {
             scene.traceRow(y);
             scene.writeRow(y);
@@ -62,10 +65,38 @@ TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
     }
 }
 
-TEST(Scene, ReportsFramebufferThatCannotBeObtainedAndWritesNoPixels) {
+TEST(Scene, ReportsFramebufferThatCannotBeObtainedAndOpensNoOutput) {
     for (const auto& [width, height] : {std::pair(-1, 4), {4, -1}, {INT_MAX, INT_MAX}}) {
         const auto [picture, errors] = render("Light 0 0 0 1 1 1\n", width, height);
         EXPECT_EQ(errors, "ERROR: ALLOCATION FAILED!\n") << width;
-        EXPECT_EQ(picture.size(), kHeaderBytes) << width;
+        EXPECT_EQ(picture, "") << width;
+    }
+}
+
+TEST(Scene, OpensNoOutputThatIsOneOfItsInputs) {
+    TempDir dir;
+    const std::string texture = dir.write("wood.pcx", PcxFile(2, 2).bytes());
+    const std::string scene = dir.write(
+        "s.ray", "Sphere 0 0 0 9 1 1 1 0 9 " + texture + " Sphere 0 0 0 9 1 1 1 0 9 none");
+    ASSERT_EQ(link(scene.c_str(), dir.path("hard.ray").c_str()), 0);
+    ASSERT_EQ(symlink("wood.pcx", dir.path("soft.pcx").c_str()), 0);
+    const std::string refusal = "ERROR: Not writing the picture to \"";
+    const std::pair<std::string, std::string> refused[] = {
+        {scene, refusal + scene + "\": it is the scene file.\n"},
+        {dir.path("./hard.ray"), refusal + dir.path("./hard.ray") + "\": it is the scene file.\n"},
+        {dir.path("soft.pcx"),
+         refusal + dir.path("soft.pcx") + "\": it is a texture of the scene.\n"},
+        {dir.path("none"), ""},  // a texture that did not load is no input
+    };
+    const auto before = dir.entries();
+    const auto open = [&](const std::string& out) {
+        CapturedStream console, errors;
+        Scene s(2, 2, scene.c_str(), 0, console.file(), errors.file());
+        const bool opened = s.openOutput(out.c_str());
+        return std::pair(opened, errors.text());
+    };
+    for (const auto& [out, error] : refused) {
+        EXPECT_EQ(open(out), std::pair(error.empty(), error)) << out;
+        EXPECT_EQ(dir.entries(), before) << out;  // and an unfinished picture leaves nothing
     }
 }

@@ -26,6 +26,21 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     return file;
 }
 
+std::map<std::string, std::string> TempDir::entries() const {
+    std::map<std::string, std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_symlink()) {
+            found[name] = "-> " + std::filesystem::read_symlink(entry.path()).string();
+        } else if (entry.is_regular_file()) {
+            found[name] = readFile(entry.path().string());
+        } else {
+            found[name] = entry.is_directory() ? "folder" : "special";
+        }
+    }
+    return found;
+}
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <string>
 
 // A fresh directory under the system's temporary folder, removed with everything in it.
@@ -15,6 +16,10 @@ public:
     std::string path(const std::string& name) const;
     // Writes bytes to name inside the directory and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
+    // Every entry, hidden ones too, with what it holds: a regular file's bytes, "-> target" for
+    // a symbolic link, "folder" for a directory, "special" for anything else. Shows what a run
+    // left behind.
+    std::map<std::string, std::string> entries() const;
 
 private:
     std::string root_;
