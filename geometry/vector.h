@@ -20,7 +20,6 @@ struct Vector {
     Vector cross(const Vector& w) const;
 };
 
-
 // Defined here so that the tracer's per-light arithmetic compiles without calls.
 inline Vector::Vector(float x, float y, float z) : x(x), y(y), z(z) { normalize(); }
 

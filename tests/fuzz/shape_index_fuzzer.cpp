@@ -4,13 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 
 #include "fuzz_workspace.h"
 #include "render/shape_index.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/sphere.h"
+#include "support/scan_every_shape.h"
 
 namespace {
 
@@ -35,21 +35,6 @@ private:
     std::size_t offset_ = 0;
 };
 
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-ShapeIndex::Hit scan(const ShapeList& shapes, const Ray& ray) {
-    ShapeIndex::Hit best;
-    best.distance = std::numeric_limits<float>::max();
-    for (std::size_t position = 0; position < shapes.size(); ++position) {
-        Point point;
-        float distance;
-        if (shapes[position]->intersect(ray, point, distance) && distance < best.distance) {
-            best = {shapes[position].get(), position, point, distance};
-        }
-    }
-    return best;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -73,18 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const Point origin(bytes.number(), bytes.number(), bytes.number());
         const float x = bytes.number(), y = bytes.number(), z = bytes.number();
         const Ray ray(origin, x, y, z);
-        const ShapeIndex::Hit expected = scan(shapes, ray);
+        const ShapeIndex::Hit expected = scanEveryShape(shapes, ray);
         const ShapeIndex::Hit actual = index.nearest(ray);
-        if (actual.shape != expected.shape) fuzzFinding("another nearest shape");
-        if (expected.shape != nullptr) {
-            if (actual.position != expected.position) fuzzFinding("another position");
-            if (!sameBits(actual.distance, expected.distance)) fuzzFinding("another distance");
-            if (!sameBits(actual.point.x, expected.point.x) ||
-                !sameBits(actual.point.y, expected.point.y) ||
-                !sameBits(actual.point.z, expected.point.z)) {
-                fuzzFinding("another hit point");
-            }
-        }
+        if (!sameHit(actual, expected)) fuzzFinding("another nearest hit");
         for (std::size_t position = 0; position < shapes.size(); ++position) {
             const bool nearest = expected.shape != nullptr && expected.position == position;
             if (index.nearestIs(ray, position) != nearest) fuzzFinding("another shadow answer");

@@ -3,43 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <random>
 
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/sphere.h"
+#include "support/scan_every_shape.h"
 
 namespace {
 
-// Every shape tested in file order: the answer the index must give.
-ShapeIndex::Hit scan(const ShapeList& shapes, const Ray& ray) {
-    ShapeIndex::Hit best;
-    best.distance = std::numeric_limits<float>::max();
-    for (std::size_t position = 0; position < shapes.size(); ++position) {
-        Point point;
-        float distance;
-        if (shapes[position]->intersect(ray, point, distance) && distance < best.distance) {
-            best = {shapes[position].get(), position, point, distance};
-        }
-    }
-    return best;
-}
-
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
 // Checks the index's answers for ray against testing every shape in order.
 void expectAnswersLikeScan(const ShapeList& shapes, const ShapeIndex& index, const Ray& ray) {
-    const ShapeIndex::Hit expected = scan(shapes, ray);
+    const ShapeIndex::Hit expected = scanEveryShape(shapes, ray);
     const ShapeIndex::Hit actual = index.nearest(ray);
-    ASSERT_EQ(actual.shape, expected.shape);
-    if (expected.shape == nullptr) return;
-    ASSERT_EQ(actual.position, expected.position);
-    ASSERT_TRUE(sameBits(actual.distance, expected.distance));
-    ASSERT_TRUE(sameBits(actual.point.x, expected.point.x) &&
-                sameBits(actual.point.y, expected.point.y) &&
-                sameBits(actual.point.z, expected.point.z));
-    ASSERT_TRUE(index.nearestIs(ray, expected.position));
+    ASSERT_TRUE(sameHit(actual, expected));
+    ASSERT_TRUE(expected.shape == nullptr || index.nearestIs(ray, expected.position));
 }
 
 class RandomScene {
@@ -125,7 +103,7 @@ TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
             const ShapeIndex index(scene.shapes());
             for (int i = 0; i < 3000; ++i) {
                 const Ray ray = scene.ray();
-                const ShapeIndex::Hit expected = scan(scene.shapes(), ray);
+                const ShapeIndex::Hit expected = scanEveryShape(scene.shapes(), ray);
                 SCOPED_TRACE(testing::Message()
                              << "scale " << scale << " seed " << seed << " ray " << i);
                 expectAnswersLikeScan(scene.shapes(), index, ray);
@@ -229,13 +207,7 @@ TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
         Ray(Point(0, 0, 256), Vector(0, 0, -1)),  Ray(Point(1e16f, 0, 0), -1, 0, 0),
         Ray(Point(NAN, 0, 0), 0, 0, -1),          Ray(Point(0, 100, -50), 1e-12f, -1, 0),
     };
-    for (const Ray& ray : rays) {
-        const ShapeIndex::Hit expected = scan(shapes, ray);
-        EXPECT_EQ(index.nearest(ray).shape, expected.shape);
-        if (expected.shape != nullptr) {
-            EXPECT_TRUE(index.nearestIs(ray, expected.position));
-        }
-    }
+    for (const Ray& ray : rays) expectAnswersLikeScan(shapes, index, ray);
 }
 
 TEST(ShapeIndex, BoundsABallWhoseRadiusVanishesBesideItsCentre) {
