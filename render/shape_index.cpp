@@ -22,8 +22,6 @@ constexpr unsigned kCountBits = 3;
 constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
 // Positions from here on stay out of the tree, so that node and member indices fit their fields.
 constexpr std::size_t kLargestIndexedCount = std::size_t{1} << 28;
-// c, the rounding of a float hit test per squared scale (see WideNode), 2^-20 larger.
-constexpr double kRoundingPerSquaredScale = 64.0 / (1 << 24) * (1.0 + 0x1p-20);
 // How far from 1 the squared length of a float-normalised direction may be (5.2 × 2^-24 is the
 // worst seen). The hit tests leave out the division by it, so their distances are off by as much,
 // which the boxes' float slack covers; a direction normalised from underflowing components is
@@ -167,7 +165,7 @@ struct ShapeIndex::Summary {
         // With no radius to spread it over, the allowance falls back to its square-root bound.
         node.rimFactor[lane] =
             smallestRadius > 0.0f
-                ? roundedUp(kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
+                ? roundedUp(wide_node::kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
                 : std::numeric_limits<float>::infinity();
         // A tube's radius is at most half the box's width, which the farthest corner covers.
         node.tubeReach[lane] =

@@ -54,7 +54,9 @@ struct alignas(16) RayLanes {
 
 namespace wide_node {
 
-// sqrt(c) for c = 64 × 2^-24, and 2^-20 larger.
+// c = 64 × 2^-24, the rounding of a float hit test per squared scale, and sqrt(c), both 2^-20
+// larger.
+constexpr double kRoundingPerSquaredScale = 64.0 / (1 << 24) * (1.0 + 0x1p-20);
 constexpr float kRoundingPerScale = 0.001953125f * (1.0f + 0x1p-20f);
 // What float slab arithmetic needs on top, per unit of scale.
 constexpr float kFloatSlack = 0x1p-19f;
