@@ -12,4 +12,11 @@ struct Ray {
     Ray(const Point& origin, const Vector& direction);
     // The direction built from three components, normalised once.
     Ray(const Point& origin, float directionX, float directionY, float directionZ);
+
+    // The point at distance along the ray, each component distance × direction + origin, as
+    // every hit test forms its hit point.
+    Point pointAt(float distance) const {
+        return Point(distance * direction.x + origin.x, distance * direction.y + origin.y,
+                     distance * direction.z + origin.z);
+    }
 };

@@ -497,11 +497,7 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
         },
         [&](std::size_t position, float distance) {
             if (beats(distance, position, best)) {
-                const Vector& d = ray.direction;
-                const Point& o = ray.origin;
-                // The hit point as the ball's own test forms it.
-                const Point point(distance * d.x + o.x, distance * d.y + o.y, distance * d.z + o.z);
-                best = {(*shapes_)[position].get(), position, point, distance};
+                best = {(*shapes_)[position].get(), position, ray.pointAt(distance), distance};
             }
             return false;
         });

@@ -61,7 +61,7 @@ bool intersectTube(const Point& center, float radius, float height, const Ray& r
     }
     // The farther root is never tried once the nearer one is chosen.
     if (distance < 0.0f) return false;
-    const Point point(distance * dir.x + o.x, distance * dir.y + o.y, distance * dir.z + o.z);
+    const Point point = ray.pointAt(distance);
     if (!withinTube(point.y)) return false;
     hitPoint = point;
     t = distance;

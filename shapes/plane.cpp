@@ -23,7 +23,7 @@ bool Plane::intersect(const Ray& ray, Point& hitPoint, float& t) const {
     if (denominator == 0.0f) return false;
     const float distance = -numerator / denominator;
     if (distance < 0.0f) return false;
-    hitPoint = Point(distance * dir.x + o.x, distance * dir.y + o.y, distance * dir.z + o.z);
+    hitPoint = ray.pointAt(distance);
     t = distance;
     return true;
 }

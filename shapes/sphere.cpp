@@ -35,7 +35,7 @@ bool intersectBall(const Point& center, float radius, const Ray& ray, Point& hit
                                ? -b * 0.5f
                                : static_cast<float>((-b - std::sqrt(double{discriminant})) * 0.5);
     if (distance < 0.0f) return false;
-    hitPoint = Point(distance * d.x + o.x, distance * d.y + o.y, distance * d.z + o.z);
+    hitPoint = ray.pointAt(distance);
     t = distance;
     return true;
 }
