@@ -9,37 +9,47 @@ namespace {
 
 constexpr double kSurfaceOffset = 0.0001;  // scene units along the normal
 
+// The normalised reverse of v. Negating a unit vector and normalising its reverse round alike, so
+// this is also normalise(normalise(-v)): the light's direction from p whichever way it was formed.
 Vector reversed(const Vector& v) { return Vector(-v.x, -v.y, -v.z); }
 
 // normalise(2k·N + D), with k the clamped cosine between N and W, the reversed direction D: the
 // mirror image of D. The cosine may renormalise both operands in place, as it does for the caller.
-Vector mirrored(Vector& normal, Vector& towardSource) {
+Vector mirrored(Vector& normal, Vector& towardSource, float& cosine) {
     Vector scaled = normal;
-    const float k = normal.clampedDot(towardSource);
-    scaled.scale(2.0f * k);
+    cosine = normal.clampedDot(towardSource);
+    scaled.scale(2.0f * cosine);
     return scaled - towardSource;
 }
 
 }  // namespace
 
+LightTerms lightTerms(const Vector& normal, const Vector& incident) {
+    Vector n = normal;
+    Vector towardLight = reversed(incident);
+    float diffuse;
+    const Vector mirror = mirrored(n, towardLight, diffuse);
+    return {diffuse, mirror};
+}
+
 float diffuseTerm(const Shape& shape, const Point& p, const Light& light) {
-    Vector normal = shape.normalAt(p);
-    const Ray towardLight = light.position.rayFrom(p);
-    Vector toLight(towardLight.direction.x, towardLight.direction.y, towardLight.direction.z);
-    return normal.clampedDot(toLight);
+    return lightTerms(shape.normalAt(p), light.position.directionTo(p)).diffuse;
 }
 
 Vector reflectDirection(const Shape& shape, const Vector& incident, const Point& p) {
-    Vector normal = shape.normalAt(p);
-    Vector towardLight = reversed(incident);
-    return mirrored(normal, towardLight);
+    return lightTerms(shape.normalAt(p), incident).mirror;
 }
 
 std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point& p) {
-    Vector normal = shape.normalAt(p);
+    return reflectedRay(shape.normalAt(p), ray, p);
+}
+
+std::optional<Ray> reflectedRay(const Vector& normal, const Ray& ray, const Point& p) {
+    Vector n = normal;
     Vector towardSource = reversed(ray.direction);
-    const Vector direction = mirrored(normal, towardSource);
-    const float cosine = normal.clampedDot(towardSource);
+    float firstCosine;
+    const Vector direction = mirrored(n, towardSource, firstCosine);
+    const float cosine = n.clampedDot(towardSource);
     const float lift = static_cast<float>(kSurfaceOffset / cosine);
     // A cosine of 0 (grazing, or from behind) or one too small for the quotient to fit a float
     // would start the ray at infinity.

@@ -19,3 +19,15 @@ Vector reflectDirection(const Shape& shape, const Vector& incident, const Point&
 // The mirror-reflected ray at p, its origin lifted 0.0001 units off the tangent plane. None when
 // the ray grazes the surface or meets it from behind, or so nearly so that the lift overflows.
 std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point& p);
+
+// diffuseTerm and reflectDirection of one light, from the shape's normal at the hit point and the
+// incident direction, normalise(p - light): the same floats, with the normal asked for once and
+// the cosine the two share taken once.
+struct LightTerms {
+    float diffuse;
+    Vector mirror;
+};
+LightTerms lightTerms(const Vector& normal, const Vector& incident);
+
+// reflectedRay from the shape's normal at p.
+std::optional<Ray> reflectedRay(const Vector& normal, const Ray& ray, const Point& p);

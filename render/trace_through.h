@@ -30,19 +30,23 @@ Color traceThrough(const Ray& ray, const Shapes& shapes, const LightList& lights
     Color lightSum;
     float specular = 0.0f;
     const Vector towardEye(-p.x, -p.y, 256.0f - p.z);
+    // Every lighting term asks for the same normal; it is the same Vector each time.
+    const Vector normal = hit->normalAt(p);
     for (const Light& light : lights) {
         // The light reaches p only if the first shape along the ray from the light is the hit
         // shape itself, so a shape never shadows itself.
-        if (!shapes.nearestIs(light.position.rayTo(p), nearest.position)) continue;
-        const float d = diffuseTerm(*hit, p, light);
+        const Ray fromLight = light.position.rayTo(p);
+        if (!shapes.nearestIs(fromLight, nearest.position)) continue;
+        // The ray's direction is the incident direction, normalise(p - light).
+        LightTerms terms = lightTerms(normal, fromLight.direction);
+        const float d = terms.diffuse;
         diffuse += d;
         lightSum.red += light.color.red;
         lightSum.green += light.color.green;
         lightSum.blue += light.color.blue;
         // The highlight is seen from the eye at every depth, never along the traced ray.
-        Vector mirror = reflectDirection(*hit, light.position.directionTo(p), p);
         Vector view = towardEye;
-        const float k = mirror.clampedDot(view);
+        const float k = terms.mirror.clampedDot(view);
         specular = static_cast<float>(specular + std::pow(double{k}, double{hit->specularity}) * d);
     }
     diffuse = clampAbove(diffuse);
@@ -52,7 +56,7 @@ Color traceThrough(const Ray& ray, const Shapes& shapes, const LightList& lights
 
     Color reflected;
     if (hit->reflectivity > 0.0f && reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
-        if (const auto bounce = reflectedRay(*hit, ray, p)) {
+        if (const auto bounce = reflectedRay(normal, ray, p)) {
             reflected = traceThrough(*bounce, shapes, lights, maxDepth, reflectionLevel + 1);
         }
     }
