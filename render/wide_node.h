@@ -18,7 +18,9 @@
 // that bound doubled twice (on random grazing rays the worst seen is 9 × 2^-24). S² is bounded by
 // the squared distance from the ray's origin to the box's farthest corner, plus, for a tube, whose
 // test multiplies absolute coordinates, (|x| + |z| of the origin and of the box)². The allowance
-// sqrt(r² + c S²) - r is at most c S² / 2r and at most sqrt(c) S; the smaller is taken.
+// sqrt(r² + c S²) - r is at most c S² / 2r and at most sqrt(c) S; the smaller is taken. Where S
+// stands alone it is bounded by the sum of the reaches along the axes, which is never below their
+// root sum of squares and keeps a square root off every node test.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
 // float inverse shift a widened slab side by less than 5 × 2^-24 S, and a direction up to 2^-21
@@ -74,15 +76,17 @@ inline float laneMin(float a, float b) { return a < b ? a : b; }
 inline void allowances(const WideNode& node, const RayLanes& ray, float allowance[]) {
     for (int lane = 0; lane < WideNode::kLanes; ++lane) {
         float squaredScale = 0.0f;
+        float scale = 0.0f;
         for (int axis = 0; axis < 3; ++axis) {
             const float near = node.side[ray.nearSide[axis]][axis][lane] - ray.origin[axis][lane];
             const float far = node.side[ray.farSide[axis]][axis][lane] - ray.origin[axis][lane];
             const float reach = laneMax(std::fabs(near), std::fabs(far));
             squaredScale = squaredScale + reach * reach;
+            scale = scale + reach;
         }
         const float tube = laneMax(ray.horizontal[lane] + node.tubeReach[lane], 0.0f);
         squaredScale = squaredScale + tube * tube;
-        const float scale = std::sqrt(squaredScale);
+        scale = scale + tube;
         const float rounding =
             laneMin(squaredScale * node.rimFactor[lane], scale * kRoundingPerScale);
         allowance[lane] = laneMax(rounding + scale * kFloatSlack, kSmallestAllowance);
@@ -125,17 +129,19 @@ inline unsigned meetLanesScalar(const WideNode& node, const RayLanes& ray, float
 inline __m128 allowancesSse(const WideNode& node, const RayLanes& ray) {
     const __m128 absMask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
     __m128 squaredScale = _mm_setzero_ps();
+    __m128 scale = _mm_setzero_ps();
     for (int axis = 0; axis < 3; ++axis) {
         const __m128 origin = _mm_load_ps(ray.origin[axis]);
         const __m128 near = _mm_sub_ps(_mm_load_ps(node.side[ray.nearSide[axis]][axis]), origin);
         const __m128 far = _mm_sub_ps(_mm_load_ps(node.side[ray.farSide[axis]][axis]), origin);
         const __m128 reach = _mm_max_ps(_mm_and_ps(near, absMask), _mm_and_ps(far, absMask));
         squaredScale = _mm_add_ps(squaredScale, _mm_mul_ps(reach, reach));
+        scale = _mm_add_ps(scale, reach);
     }
     const __m128 tube = _mm_max_ps(
         _mm_add_ps(_mm_load_ps(ray.horizontal), _mm_load_ps(node.tubeReach)), _mm_setzero_ps());
     squaredScale = _mm_add_ps(squaredScale, _mm_mul_ps(tube, tube));
-    const __m128 scale = _mm_sqrt_ps(squaredScale);
+    scale = _mm_add_ps(scale, tube);
     const __m128 rounding = _mm_min_ps(_mm_mul_ps(squaredScale, _mm_load_ps(node.rimFactor)),
                                        _mm_mul_ps(scale, _mm_set1_ps(kRoundingPerScale)));
     return _mm_max_ps(_mm_add_ps(rounding, _mm_mul_ps(scale, _mm_set1_ps(kFloatSlack))),
