@@ -8,6 +8,7 @@
 #include <typeinfo>
 
 #include "shapes/cylinder.h"
+#include "shapes/plane.h"
 #include "shapes/shape.h"
 #include "shapes/sphere.h"
 
@@ -204,7 +205,8 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         const Member member(*shapes[position], static_cast<std::uint32_t>(position));
         const std::optional<BoundingBox> box = shapes[position]->bounds();
         // Only balls' and tubes' rounding is known, to widen their boxes by.
-        const bool indexable = box && member.kind != Member::Kind::other && box->isFinite() &&
+        const bool rounded = member.kind == Member::Kind::ball || member.kind == Member::Kind::tube;
+        const bool indexable = box && rounded && box->isFinite() &&
                                box->largestMagnitude() <= kLargestIndexedMagnitude &&
                                position < kLargestIndexedCount;
         if (indexable) {
@@ -378,6 +380,11 @@ ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)
         radius = tube.radius;
         height = tube.height;
         kind = Kind::tube;
+    } else if (typeid(shape) == typeid(Plane)) {
+        const auto& plane = static_cast<const Plane&>(shape);
+        center = Point(plane.a, plane.b, plane.c);
+        radius = plane.d;
+        kind = Kind::plane;
     }
 }
 
@@ -388,6 +395,8 @@ bool ShapeIndex::Member::intersect(const ShapeList& shapes, const Ray& ray, Poin
             return intersectBall(center, radius, ray, hitPoint, t);
         case Kind::tube:
             return intersectTube(center, radius, height, ray, hitPoint, t);
+        case Kind::plane:
+            return intersectPlane(center.x, center.y, center.z, radius, ray, hitPoint, t);
         case Kind::other:
             break;
     }

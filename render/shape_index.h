@@ -39,10 +39,11 @@ public:
     bool nearestIs(const Ray& ray, std::size_t position) const;
 
 private:
-    // A shape as the search tests it: balls and tubes by their geometry, kept here so that a
-    // leaf's tests read one run of memory, and any other shape through its own hit test.
+    // A shape as the search tests it: balls, tubes and planes by their geometry, kept here so that
+    // a leaf's tests read one run of memory, and any other shape through its own hit test. A plane
+    // keeps its a, b, c in center and its d in radius.
     struct Member {
-        enum class Kind : std::uint8_t { ball, tube, other };
+        enum class Kind : std::uint8_t { ball, tube, plane, other };
 
         Point center;
         float radius;

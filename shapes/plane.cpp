@@ -15,6 +15,10 @@ Plane::Plane(float a, float b, float c, float d, float red, float green, float b
       d(d) {}
 
 bool Plane::intersect(const Ray& ray, Point& hitPoint, float& t) const {
+    return intersectPlane(a, b, c, d, ray, hitPoint, t);
+}
+
+bool intersectPlane(float a, float b, float c, float d, const Ray& ray, Point& hitPoint, float& t) {
     const Vector& dir = ray.direction;
     const Point& o = ray.origin;
     const float denominator = a * dir.x + b * dir.y + c * dir.z;

@@ -20,3 +20,7 @@ public:
     bool intersect(const Ray& ray, Point& hitPoint, float& t) const override;
     Vector normalAt(const Point& point) const override;
 };
+
+// The plane's hit test on its bare coefficients, for callers that keep them apart from the shape;
+// Plane::intersect is this test.
+bool intersectPlane(float a, float b, float c, float d, const Ray& ray, Point& hitPoint, float& t);
