@@ -42,16 +42,23 @@ static_assert(kLeafSize < kQuadLeaf && kLeafSize <= WideNode::kLanes,
               "a leaf's count must fit its bits and a quad");
 constexpr int kBins = 16;
 
-// A box of float sides while the tree is built; empty until it encloses something.
+// A box of float sides while the tree is built; empty until it encloses something. Each side has
+// a fourth lane that rides along unused, so that a side is one vector to the compiler.
 struct Extent {
-    float low[3] = {kFloatInfinity, kFloatInfinity, kFloatInfinity};
-    float high[3] = {-kFloatInfinity, -kFloatInfinity, -kFloatInfinity};
+    float low[4] = {kFloatInfinity, kFloatInfinity, kFloatInfinity, kFloatInfinity};
+    float high[4] = {-kFloatInfinity, -kFloatInfinity, -kFloatInfinity, -kFloatInfinity};
 
-    void enclose(const float otherLow[3], const float otherHigh[3]) {
-        for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], otherLow[axis]);
-            high[axis] = std::max(high[axis], otherHigh[axis]);
+    void enclose(const float otherLow[4], const float otherHigh[4]) {
+#if defined(__SSE2__)
+        // Binning runs this for every entry at every level; as scalars it dominates the build.
+        _mm_storeu_ps(low, _mm_min_ps(_mm_loadu_ps(otherLow), _mm_loadu_ps(low)));
+        _mm_storeu_ps(high, _mm_max_ps(_mm_loadu_ps(otherHigh), _mm_loadu_ps(high)));
+#else
+        for (int lane = 0; lane < 4; ++lane) {
+            low[lane] = std::min(low[lane], otherLow[lane]);
+            high[lane] = std::max(high[lane], otherHigh[lane]);
         }
+#endif
     }
     void enclose(const Extent& other) { enclose(other.low, other.high); }
     bool empty() const { return low[0] > high[0]; }
@@ -93,8 +100,8 @@ bool suitsIndex(const Ray& ray) {
 
 // A bounded shape while the tree is built: its box rounded outward to float.
 struct ShapeIndex::Entry {
-    float low[3];
-    float high[3];
+    float low[4];
+    float high[4];
     // Taken while the shapes are read in file order, so that making leaves reads no shape again.
     Member member;
 
@@ -105,25 +112,17 @@ struct ShapeIndex::Entry {
             low[axis] = roundedDown(std::nextafter(box.low[axis], -kInfinity));
             high[axis] = roundedUp(std::nextafter(box.high[axis], kInfinity));
         }
+        low[3] = high[3] = 0.0f;
     }
 
-    // The larger the ball or tube, the less rounding moves a reported hit off it.
-    float radius() const { return std::fabs(member.radius); }
-    // A tube's test expands products of absolute x and z coordinates, so its rounding grows with
-    // the distance from the scene origin as well as from the ray's.
-    bool tube() const { return member.kind == Member::Kind::tube; }
-
-    // Where the splits place the entry.
-    double center(int axis) const { return 0.5 * (double{low[axis]} + double{high[axis]}); }
+    // Twice the box's centre, which orders entries as the centre does.
+    float center(int axis) const { return low[axis] + high[axis]; }
 };
 
-// What a lane needs of the entries begin..end.
+// What splitting needs of the entries begin..end: their box and the box of their centres.
 struct ShapeIndex::Summary {
     Extent box;
-    double centerLow[3] = {kInfinity, kInfinity, kInfinity};
-    double centerHigh[3] = {-kInfinity, -kInfinity, -kInfinity};
-    float smallestRadius = kFloatInfinity;
-    bool tube = false;
+    Extent centers;
 
     Summary() = default;
     Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end) {
@@ -132,37 +131,45 @@ struct ShapeIndex::Summary {
 
     void add(const Entry& entry) {
         box.enclose(entry.low, entry.high);
-        smallestRadius = std::min(smallestRadius, entry.radius());
-        tube = tube || entry.tube();
-        for (int axis = 0; axis < 3; ++axis) {
-            centerLow[axis] = std::min(centerLow[axis], entry.center(axis));
-            centerHigh[axis] = std::max(centerHigh[axis], entry.center(axis));
-        }
+        float center[4];
+        for (int lane = 0; lane < 4; ++lane) center[lane] = entry.center(lane);
+        centers.enclose(center, center);
     }
-
     void add(const Summary& other) {
         box.enclose(other.box);
-        smallestRadius = std::min(smallestRadius, other.smallestRadius);
-        tube = tube || other.tube;
-        for (int axis = 0; axis < 3; ++axis) {
-            centerLow[axis] = std::min(centerLow[axis], other.centerLow[axis]);
-            centerHigh[axis] = std::max(centerHigh[axis], other.centerHigh[axis]);
-        }
+        centers.enclose(other.centers);
     }
 
     int widestCenterAxis() const {
         int axis = 0;
         for (int a = 1; a < 3; ++a) {
-            if (centerHigh[a] - centerLow[a] > centerHigh[axis] - centerLow[axis]) axis = a;
+            if (centers.high[a] - centers.low[a] > centers.high[axis] - centers.low[axis]) {
+                axis = a;
+            }
         }
         return axis;
     }
+};
 
-    void fillLane(WideNode& node, int lane) const {
-        for (int axis = 0; axis < 3; ++axis) {
-            node.side[0][axis][lane] = box.low[axis];
-            node.side[1][axis][lane] = box.high[axis];
-        }
+// What a lane's allowance needs of the shapes under it.
+struct ShapeIndex::Rounding {
+    // The larger the ball or tube, the less rounding moves a reported hit off it.
+    float smallestRadius = kFloatInfinity;
+    // A tube's test expands products of absolute x and z coordinates, so its rounding grows with
+    // the distance from the scene origin as well as from the ray's.
+    bool tube = false;
+
+    void add(const Member& member) {
+        smallestRadius = std::min(smallestRadius, std::fabs(member.radius));
+        tube = tube || member.kind == Member::Kind::tube;
+    }
+    void add(const Rounding& other) {
+        smallestRadius = std::min(smallestRadius, other.smallestRadius);
+        tube = tube || other.tube;
+    }
+
+    // Sets the lane's allowance factors for shapes inside box.
+    void fillLane(WideNode& node, int lane, const Extent& box) const {
         // With no radius to spread it over, the allowance falls back to its square-root bound.
         node.rimFactor[lane] =
             smallestRadius > 0.0f
@@ -225,58 +232,69 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
     }
 }
 
-void ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
-                       const Summary& summary, std::size_t index) {
+ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin,
+                                       std::size_t end, int depth, const Summary& summary,
+                                       std::size_t index) {
     struct Part {
         std::size_t begin;
         std::size_t end;
         int depth;
         Summary summary;
     };
-    std::vector<Part> parts;
-    parts.reserve(WideNode::kLanes);
-    parts.push_back({begin, end, depth, summary});
+    Part parts[WideNode::kLanes];
+    std::size_t partCount = 1;
+    parts[0] = {begin, end, depth, summary};
     // Split the part of largest surface area until the lanes are full or no part can split.
-    while (parts.size() < WideNode::kLanes) {
-        std::size_t widest = parts.size();
-        for (std::size_t i = 0; i < parts.size(); ++i) {
+    while (partCount < WideNode::kLanes) {
+        std::size_t widest = partCount;
+        for (std::size_t i = 0; i < partCount; ++i) {
             if (parts[i].end - parts[i].begin <= kLeafSize) continue;
-            if (widest == parts.size() ||
+            if (widest == partCount ||
                 parts[i].summary.box.surfaceArea() > parts[widest].summary.box.surfaceArea()) {
                 widest = i;
             }
         }
-        if (widest == parts.size()) break;
+        if (widest == partCount) break;
         const Part part = parts[widest];
         const int axis = part.summary.widestCenterAxis();
         const Split split =
-            splitPoint(entries, part.begin, part.end, axis, part.summary.centerLow[axis],
-                       part.summary.centerHigh[axis], part.depth);
+            splitPoint(entries, part.begin, part.end, axis, part.summary.centers.low[axis],
+                       part.summary.centers.high[axis], part.depth);
         parts[widest] = {part.begin, split.middle, part.depth + 1, split.below};
-        parts.push_back({split.middle, part.end, part.depth + 1, split.above});
+        parts[partCount++] = {split.middle, part.end, part.depth + 1, split.above};
     }
 
     WideNode node{};
-    node.laneCount = static_cast<std::uint32_t>(parts.size());
-    std::size_t innerLanes[WideNode::kLanes];
-    std::size_t innerCount = 0;
-    for (std::size_t lane = 0; lane < parts.size(); ++lane) {
+    node.laneCount = static_cast<std::uint32_t>(partCount);
+    for (std::size_t lane = 0; lane < partCount; ++lane) {
         const Part& part = parts[lane];
-        part.summary.fillLane(node, static_cast<int>(lane));
+        for (int axis = 0; axis < 3; ++axis) {
+            node.side[0][axis][lane] = part.summary.box.low[axis];
+            node.side[1][axis][lane] = part.summary.box.high[axis];
+        }
         if (part.end - part.begin <= kLeafSize) {
             node.child[lane] = addLeaf(entries, part.begin, part.end);
         } else {
             node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kCountBits);
             nodes_.emplace_back();
-            innerLanes[innerCount++] = lane;
         }
     }
-    nodes_[index] = node;
-    for (std::size_t i = 0; i < innerCount; ++i) {
-        const Part& part = parts[innerLanes[i]];
-        build(entries, part.begin, part.end, part.depth, part.summary,
-              node.child[innerLanes[i]] >> kCountBits);
+    // The lanes' allowances need what lies under them, known once the nodes below are built.
+    Rounding all;
+    for (std::size_t lane = 0; lane < partCount; ++lane) {
+        const Part& part = parts[lane];
+        Rounding rounding;
+        if (part.end - part.begin <= kLeafSize) {
+            for (std::size_t i = part.begin; i < part.end; ++i) rounding.add(entries[i].member);
+        } else {
+            rounding = build(entries, part.begin, part.end, part.depth, part.summary,
+                             node.child[lane] >> kCountBits);
+        }
+        rounding.fillLane(node, static_cast<int>(lane), part.summary.box);
+        all.add(rounding);
     }
+    nodes_[index] = node;
+    return all;
 }
 
 std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t begin,
@@ -314,7 +332,8 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_
         // Binned surface area heuristic: the cut that least expects a ray to test both sides.
         const double binsPerUnit = kBins / (high - low);
         const auto binOf = [&](const Entry& e) {
-            return std::min(kBins - 1, static_cast<int>((e.center(axis) - low) * binsPerUnit));
+            return std::min(kBins - 1,
+                            static_cast<int>((double{e.center(axis)} - low) * binsPerUnit));
         };
         std::size_t counts[kBins] = {};
         Summary bins[kBins];

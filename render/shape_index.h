@@ -57,6 +57,7 @@ private:
     };
     struct Entry;
     struct Summary;
+    struct Rounding;
     // The shape that last stopped a shadow ray from one origin, on this thread: rays from a light
     // toward neighbouring points are mostly stopped by the same shape, which is then tried first.
     struct Occluder {
@@ -67,9 +68,10 @@ private:
     static constexpr std::size_t kOccluderSlots = 8;
 
     // Fills nodes_[index] with up to four lanes over the entries begin..end (summed up in
-    // summary), split depth times already, and builds the nodes under it.
-    void build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
-               const Summary& summary, std::size_t index);
+    // summary), split depth times already, and builds the nodes under it; returns what the
+    // allowance of a lane over them needs.
+    Rounding build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
+                   const Summary& summary, std::size_t index);
     // Adds the entries begin..end as one leaf and returns its reference for a lane.
     std::uint32_t addLeaf(const std::vector<Entry>& entries, std::size_t begin, std::size_t end);
     // Reorders entries begin..end along axis (whose centres span low..high) into two parts, and
