@@ -58,9 +58,11 @@ void TgaWriter::writeFooter() {
     }
 }
 
-// A stream buffers its bytes, so a full disk may first show when they are flushed.
+// A stream buffers its bytes, so a full disk may first show when they are flushed. Only the
+// thread that writes the rows touches the stream, so the byte goes in without taking its lock,
+// which would cost more than the write itself.
 void TgaWriter::put(int byte) {
-    if (isOpen() && std::fputc(byte, output_.stream()) == EOF) giveUp();
+    if (isOpen() && putc_unlocked(byte, output_.stream()) == EOF) giveUp();
 }
 
 void TgaWriter::finish() {

@@ -235,7 +235,13 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
             unbounded_.push_back(member);
         }
     }
-    if (!entries.empty()) {
+    if (entries.size() <= kLeafSize) {
+        // So few are tested faster one by one than through a node.
+        unbounded_.clear();
+        for (std::size_t position = 0; position < shapes.size(); ++position) {
+            unbounded_.emplace_back(*shapes[position], static_cast<std::uint32_t>(position));
+        }
+    } else {
         nodes_.reserve(entries.size() / kLeafSize + 1);
         // Only what is used becomes resident, and nothing is copied while the tree grows.
         members_.reserve(entries.size());
@@ -471,6 +477,7 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
     for (const Member& member : unbounded_) {
         if (visit(member)) return true;
     }
+    if (nodes_.empty()) return false;
     const RayLanes lanes(ray);
     // Lanes the ray enters farther away wait here, with where it enters them.
     struct Pending {
@@ -527,7 +534,7 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
 }
 
 ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
-    if (nodes_.empty() || !suitsIndex(ray)) return nearestByScan(ray);
+    if (!nodes_.empty() && !suitsIndex(ray)) return nearestByScan(ray);
     Hit best;
     best.distance = kNoHit;
     search(
@@ -546,7 +553,7 @@ ShapeIndex::Hit ShapeIndex::nearest(const Ray& ray) const {
 }
 
 bool ShapeIndex::nearestIs(const Ray& ray, std::size_t position) const {
-    if (nodes_.empty() || !suitsIndex(ray)) {
+    if (!nodes_.empty() && !suitsIndex(ray)) {
         const Hit hit = nearestByScan(ray);
         return hit.shape != nullptr && hit.position == position;
     }

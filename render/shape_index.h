@@ -97,5 +97,7 @@ private:
     std::vector<WideNode> nodes_;
     std::vector<Member> members_;    // grouped by leaf
     std::vector<BallQuad> quads_;    // the leaves that hold balls only
-    std::vector<Member> unbounded_;  // tested by every ray, in file order
+    // Tested by every ray, in file order: the shapes the tree leaves out, or all of them when the
+    // tree would hold no more than one leaf.
+    std::vector<Member> unbounded_;
 };
