@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <typeinfo>
 
 #include "shapes/cylinder.h"
@@ -74,27 +75,32 @@ double largestMagnitude(const Point& p) {
     return std::max({std::fabs(double{p.x}), std::fabs(double{p.y}), std::fabs(double{p.z})});
 }
 
-// The next double above a finite value: std::nextafter without the call, which every side of
-// every box pays for.
-double stepUp(double value) {
-    if (value == 0.0) return std::numeric_limits<double>::denorm_min();
-    std::uint64_t bits;
+// The next value above a finite one: std::nextafter without the call, which every side of every
+// box pays for.
+template <typename Real>
+Real stepUp(Real value) {
+    using Bits = std::conditional_t<sizeof(Real) == 8, std::uint64_t, std::uint32_t>;
+    if (value == Real{0}) return std::numeric_limits<Real>::denorm_min();
+    Bits bits;
     std::memcpy(&bits, &value, sizeof bits);
-    bits = value > 0.0 ? bits + 1 : bits - 1;
+    bits = value > Real{0} ? bits + 1 : bits - 1;
     std::memcpy(&value, &bits, sizeof bits);
     return value;
 }
 
-double stepDown(double value) { return -stepUp(-value); }
+template <typename Real>
+Real stepDown(Real value) {
+    return -stepUp(-value);
+}
 
 float roundedDown(double value) {
     const float f = static_cast<float>(value);
-    return f > value ? std::nextafter(f, -std::numeric_limits<float>::infinity()) : f;
+    return f > value ? stepDown(f) : f;
 }
 
 float roundedUp(double value) {
     const float f = static_cast<float>(value);
-    return f < value ? std::nextafter(f, std::numeric_limits<float>::infinity()) : f;
+    return f < value ? stepUp(f) : f;
 }
 
 // Whether the rounding allowance is known to cover the ray's hit tests.
