@@ -44,24 +44,36 @@ static_assert(kLeafSize < kQuadLeaf && kLeafSize <= WideNode::kLanes,
 constexpr int kBins = 16;
 
 // A box of float sides while the tree is built; empty until it encloses something. Each side has
-// a fourth lane that rides along unused, so that a side is one vector to the compiler.
+// a fourth lane that rides along unused, so that a side is one vector to the compiler: binning
+// encloses a box for every entry at every level, and as scalars that dominated the build.
 struct Extent {
     float low[4] = {kFloatInfinity, kFloatInfinity, kFloatInfinity, kFloatInfinity};
     float high[4] = {-kFloatInfinity, -kFloatInfinity, -kFloatInfinity, -kFloatInfinity};
 
-    void enclose(const float otherLow[4], const float otherHigh[4]) {
+    void enclose(const float otherLow[3], const float otherHigh[3]) {
 #if defined(__SSE2__)
-        // Binning runs this for every entry at every level; as scalars it dominates the build.
-        _mm_storeu_ps(low, _mm_min_ps(_mm_loadu_ps(otherLow), _mm_loadu_ps(low)));
-        _mm_storeu_ps(high, _mm_max_ps(_mm_loadu_ps(otherHigh), _mm_loadu_ps(high)));
+        enclose(_mm_setr_ps(otherLow[0], otherLow[1], otherLow[2], otherLow[2]),
+                _mm_setr_ps(otherHigh[0], otherHigh[1], otherHigh[2], otherHigh[2]));
 #else
-        for (int lane = 0; lane < 4; ++lane) {
-            low[lane] = std::min(low[lane], otherLow[lane]);
-            high[lane] = std::max(high[lane], otherHigh[lane]);
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], otherLow[axis]);
+            high[axis] = std::max(high[axis], otherHigh[axis]);
         }
 #endif
     }
-    void enclose(const Extent& other) { enclose(other.low, other.high); }
+    void enclose(const Extent& other) {
+#if defined(__SSE2__)
+        enclose(_mm_loadu_ps(other.low), _mm_loadu_ps(other.high));
+#else
+        enclose(other.low, other.high);
+#endif
+    }
+#if defined(__SSE2__)
+    void enclose(__m128 otherLow, __m128 otherHigh) {
+        _mm_storeu_ps(low, _mm_min_ps(otherLow, _mm_loadu_ps(low)));
+        _mm_storeu_ps(high, _mm_max_ps(otherHigh, _mm_loadu_ps(high)));
+    }
+#endif
     bool empty() const { return low[0] > high[0]; }
     double surfaceArea() const {
         const double x = double{high[0]} - low[0];
@@ -119,8 +131,8 @@ bool suitsIndex(const Ray& ray) {
 
 // A bounded shape while the tree is built: its box rounded outward to float.
 struct ShapeIndex::Entry {
-    float low[4];
-    float high[4];
+    float low[3];
+    float high[3];
     // Taken while the shapes are read in file order, so that making leaves reads no shape again.
     Member member;
 
@@ -131,7 +143,6 @@ struct ShapeIndex::Entry {
             low[axis] = roundedDown(stepDown(box.low[axis]));
             high[axis] = roundedUp(stepUp(box.high[axis]));
         }
-        low[3] = high[3] = 0.0f;
     }
 
     // Twice the box's centre, which orders entries as the centre does.
@@ -150,8 +161,7 @@ struct ShapeIndex::Summary {
 
     void add(const Entry& entry) {
         box.enclose(entry.low, entry.high);
-        float center[4];
-        for (int lane = 0; lane < 4; ++lane) center[lane] = entry.center(lane);
+        const float center[3] = {entry.center(0), entry.center(1), entry.center(2)};
         centers.enclose(center, center);
     }
     void add(const Summary& other) {
