@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "scene/short_decimal.h"
+
 namespace {
 
 // White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank, and
@@ -109,8 +111,13 @@ float SceneInput::readNumber() {
     const char* const body = first + (*first == '+' || *first == '-');
     if (wholeToken && body < last && (isDigit(*body) || *body == '.')) {
         float value;
-        const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
-        if (error == std::errc() && stop == last) {
+        // Most numbers of a scene file are short enough for a double to settle them exactly.
+        bool read = readShortDecimal(first, last, value);
+        if (!read) {
+            const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
+            read = error == std::errc() && stop == last;
+        }
+        if (read) {
             next_ += static_cast<std::size_t>(last - first);
             // "%f" reading a number up to the end of the file meets that end.
             if (next_ == end_) endSeen_ = true;
