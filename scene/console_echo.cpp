@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "scene/general_format.h"
+
 char* formatNumber(char* first, char* last, float value) {
     // A whole number of at most six digits, common in scene files, is its digits under "%g" (the
     // sign of -0 included), and printing it as an int is several times faster.
@@ -11,6 +13,8 @@ char* formatNumber(char* first, char* last, float value) {
         if (std::signbit(value)) *first++ = '-';
         return std::to_chars(first, last, std::abs(static_cast<int>(value))).ptr;
     }
+    // Most other numbers of a scene take integer arithmetic, several times faster again.
+    if (char* end = formatGeneralInRange(first, value)) return end;
     // The general format with six significant digits is "%g" by definition, nan and inf
     // spellings included, without a trip through the locale and the format parser.
     return std::to_chars(first, last, static_cast<double>(value), std::chars_format::general, 6)

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "scene/short_decimal.h"
+
 namespace {
 
 // White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank, and
@@ -100,22 +102,29 @@ float SceneInput::readNumber() {
     ensure(kLongestQuickNumber + 1);
     const char* const first = buffer_.get() + next_;
     const char* const limit = first + std::min(end_ - next_, kLongestQuickNumber + 1);
+    // A token is whole when a blank ends it inside the window, or the end of the file does.
+    const auto endsToken = [&](const char* last) {
+        return last < limit ? isBlank(*last) : last == buffer_.get() + end_ && fileEnded_;
+    };
+    const auto take = [&](const char* last, float value) {
+        next_ += static_cast<std::size_t>(last - first);
+        // "%f" reading a number up to the end of the file meets that end.
+        if (next_ == end_) endSeen_ = true;
+        return value;
+    };
+    float value;
+    // Most numbers of a scene file are short enough for a double to settle them exactly.
+    const char* const shortEnd = readShortDecimal(first, limit, value);
+    if (shortEnd != nullptr && endsToken(shortEnd)) return take(shortEnd, value);
     const char* last = first;
     while (last < limit && !isBlank(*last)) ++last;
-    const bool wholeToken = last < limit || (last == buffer_.get() + end_ && fileEnded_);
     // The common spelling: an optional sign, digits with an optional fraction and exponent, the
     // whole token. from_chars rounds it as strtof does but takes no '+' and no out-of-range
     // value, and it reads nan and inf spellings that "%f" reads differently at times.
     const char* const body = first + (*first == '+' || *first == '-');
-    if (wholeToken && body < last && (isDigit(*body) || *body == '.')) {
-        float value;
+    if (endsToken(last) && body < last && (isDigit(*body) || *body == '.')) {
         const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
-        if (error == std::errc() && stop == last) {
-            next_ += static_cast<std::size_t>(last - first);
-            // "%f" reading a number up to the end of the file meets that end.
-            if (next_ == end_) endSeen_ = true;
-            return value;
-        }
+        if (error == std::errc() && stop == last) return take(last, value);
     }
     return readNumberWithStdio();
 }

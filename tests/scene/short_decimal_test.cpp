@@ -1,0 +1,71 @@
+#include "scene/short_decimal.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Numbers as scene files and their writers spell them: printed floats of every magnitude, and
+// digit strings of any length with or without a point, a sign and an exponent.
+std::string randomDecimal(std::mt19937& random) {
+    const auto pick = [&](unsigned count) { return static_cast<unsigned>(random() % count); };
+    char text[64];
+    if (pick(2) == 0) {
+        const std::uint32_t bits = static_cast<std::uint32_t>(random());
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        const char* formats[] = {"%.9g", "%g", "%.3f", "%.12e", "%.1e"};
+        std::snprintf(text, sizeof text, formats[pick(5)], static_cast<double>(value));
+        return text;
+    }
+    if (pick(4) == 0) {  // halfway between two floats, or nearly, where rounding twice can fail
+        const float below = static_cast<float>(random() >> pick(32)) * (pick(2) ? 1e-6f : 1.0f);
+        const double halfway = (double{below} + std::nextafter(below, 1e30f)) / 2;
+        std::snprintf(text, sizeof text, "%.*g", 15 + static_cast<int>(pick(5)), halfway);
+        return text;
+    }
+    std::string number = pick(3) == 0 ? "-" : pick(8) == 0 ? "+" : "";
+    const unsigned digits = 1 + pick(pick(4) == 0 ? 25 : 10);
+    const unsigned point = pick(digits + 2);
+    for (unsigned i = 0; i < digits; ++i) {
+        if (i == point) number += '.';
+        number += static_cast<char>('0' + (pick(4) == 0 ? 0 : pick(10)));
+    }
+    if (pick(4) == 0) number += (pick(2) ? "e" : "E") + std::to_string(static_cast<int>(pick(61)) - 30);
+    return number;
+}
+
+}  // namespace
+
+TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
+    std::mt19937 random(11);
+    int taken = 0;
+    const int count = 2000000;
+    for (int i = 0; i < count; ++i) {
+        // As in a scene file: the number ends the text, or a blank or some other byte follows.
+        const std::string text = randomDecimal(random) + " x0e."[random() % 5];
+        const char* const last = text.data() + text.size() - (random() % 2);
+        float value;
+        const char* const end = readShortDecimal(text.data(), last, value);
+        if (end == nullptr || (end < last && *end != ' ')) continue;
+        ++taken;
+        const std::string seen(text.data(), last);
+        char* expectedEnd;
+        const float expected = std::strtof(seen.c_str(), &expectedEnd);
+        ASSERT_EQ(end - text.data(), expectedEnd - seen.c_str()) << text;
+        ASSERT_EQ(bitsOf(value), bitsOf(expected)) << text;
+    }
+    // Most of them, or the quick path would be seldom taken.
+    EXPECT_GT(taken, count / 3);
+}
