@@ -11,13 +11,13 @@
 
 // Up to four balls of one leaf of the shape index, hit-tested at once with exactly the operations
 // of intersectBall, in the same order and precision, so that every distance comes out identical.
-struct alignas(16) BallQuad {
+// Lanes without a ball have a NaN centre, which no ray hits. The quad fills one cache line; where
+// its balls stand in the file order is kept apart, as only hits need it.
+struct alignas(64) BallQuad {
     float centerX[WideNode::kLanes];
     float centerY[WideNode::kLanes];
     float centerZ[WideNode::kLanes];
     float radius[WideNode::kLanes];
-    std::uint32_t position[WideNode::kLanes];  // in the file order
-    std::uint32_t count;
 };
 
 namespace ball_quad {
@@ -26,7 +26,7 @@ namespace ball_quad {
 // that distance. Bit i of the result is lane i.
 inline unsigned hitsScalar(const BallQuad& quad, const Ray& ray, float distance[]) {
     unsigned hits = 0;
-    for (std::uint32_t lane = 0; lane < quad.count; ++lane) {
+    for (int lane = 0; lane < WideNode::kLanes; ++lane) {
         const Point center(quad.centerX[lane], quad.centerY[lane], quad.centerZ[lane]);
         Point point;
         if (intersectBall(center, quad.radius[lane], ray, point, distance[lane]) &&
@@ -74,7 +74,7 @@ inline unsigned hitsSse(const BallQuad& quad, const RayLanes& ray, float distanc
     // never win, are left out.
     const __m128 met =
         _mm_and_ps(_mm_cmpge_ps(discriminant, _mm_setzero_ps()), _mm_cmpge_ps(t, _mm_setzero_ps()));
-    return static_cast<unsigned>(_mm_movemask_ps(met)) & ((1u << quad.count) - 1);
+    return static_cast<unsigned>(_mm_movemask_ps(met));
 }
 
 #endif

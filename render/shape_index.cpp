@@ -1,6 +1,7 @@
 #include "render/shape_index.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -272,6 +273,7 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         // Only what is used becomes resident, and nothing is copied while the tree grows.
         members_.reserve(entries.size());
         quads_.reserve(entries.size());
+        quadPositions_.reserve(entries.size());
         nodes_.resize(1);
         build(entries, 0, entries.size(), 0, Summary(entries, 0, entries.size()), 0);
     }
@@ -350,17 +352,20 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
         first, last, [](const Entry& entry) { return entry.member.kind == Member::Kind::ball; });
     const std::size_t count = end - begin;
     if (ballsOnly) {
-        BallQuad quad{};
-        quad.count = static_cast<std::uint32_t>(count);
+        const float none = std::numeric_limits<float>::quiet_NaN();
+        BallQuad quad{{none, none, none, none}, {none, none, none, none},
+                      {none, none, none, none}, {}};
+        std::array<std::uint32_t, WideNode::kLanes> positions{};
         for (std::size_t lane = 0; lane < count; ++lane) {
             const Member& ball = entries[begin + lane].member;
             quad.centerX[lane] = ball.center.x;
             quad.centerY[lane] = ball.center.y;
             quad.centerZ[lane] = ball.center.z;
             quad.radius[lane] = ball.radius;
-            quad.position[lane] = ball.position;
+            positions[lane] = ball.position;
         }
         quads_.push_back(quad);
+        quadPositions_.push_back(positions);
         return static_cast<std::uint32_t>((quads_.size() - 1) << kCountBits | kQuadLeaf);
     }
     const std::size_t at = members_.size();
@@ -550,7 +555,7 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
                 while (hits != 0) {
                     const int lane = __builtin_ctz(hits);
                     hits &= hits - 1;
-                    if (visitBall(quad.position[lane], distance[lane])) return true;
+                    if (visitBall(quadPositions_[first][lane], distance[lane])) return true;
                 }
                 continue;
             }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -96,7 +97,8 @@ private:
     std::uint64_t serial_;  // tells this index from any other, dead or alive, in the occluders
     std::vector<WideNode> nodes_;
     std::vector<Member> members_;    // grouped by leaf
-    std::vector<BallQuad> quads_;    // the leaves that hold balls only
+    std::vector<BallQuad> quads_;  // the leaves that hold balls only
+    std::vector<std::array<std::uint32_t, WideNode::kLanes>> quadPositions_;  // their file order
     // Tested by every ray, in file order: the shapes the tree leaves out, or all of them when the
     // tree would hold no more than one leaf.
     std::vector<Member> unbounded_;

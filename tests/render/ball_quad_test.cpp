@@ -24,10 +24,11 @@ TEST(BallQuad, FourBallsAtOnceHitAsEachBallsOwnTest) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
         const float scale = std::pow(10.0f, uniform(-4, 7));
         BallQuad quad{};
-        quad.count = static_cast<std::uint32_t>(1 + pick(4));
+        const int count = 1 + pick(4);
         const Point origin(uniform(-scale, scale), uniform(-scale, scale), uniform(-scale, scale));
         for (int lane = 0; lane < WideNode::kLanes; ++lane) {
-            quad.centerX[lane] = uniform(-scale, scale);
+            // A lane without a ball has a NaN centre, and must never be hit.
+            quad.centerX[lane] = lane < count ? uniform(-scale, scale) : NAN;
             quad.centerY[lane] = uniform(-scale, scale);
             quad.centerZ[lane] = uniform(-scale, scale);
             quad.radius[lane] = pick(10) == 0 ? NAN : uniform(-0.1f, 1.0f) * scale;
@@ -44,6 +45,7 @@ TEST(BallQuad, FourBallsAtOnceHitAsEachBallsOwnTest) {
         float actual[WideNode::kLanes];
         const unsigned scalar = ball_quad::hitsScalar(quad, ray, expected);
         ASSERT_EQ(ball_quad::hitsSse(quad, RayLanes(ray), actual), scalar);
+        ASSERT_EQ(scalar >> count, 0u);
         for (int i = 0; i < WideNode::kLanes; ++i) {
             if ((scalar >> i & 1u) == 0) continue;
             ++hits;
