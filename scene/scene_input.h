@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "scene/short_decimal.h"
 
@@ -23,7 +24,10 @@ public:
         std::string text;
         bool tooLong = false;
 
-        bool is(const char* keyword) const { return !tooLong && text == keyword; }
+        // A view, so that a literal keyword is compared by its known length.
+        bool is(std::string_view keyword) const {
+            return !tooLong && std::string_view(text) == keyword;
+        }
         // The name to open as a texture; none when the token cannot name a file.
         const char* fileName() const {
             return tooLong || text.find('\0') != std::string::npos ? nullptr : text.c_str();

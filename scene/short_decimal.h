@@ -84,7 +84,8 @@ inline const char* readShortDecimal(const char* first, const char* last, float& 
     // leading zero comes in below them.
     const std::uint64_t whole = (std::uint64_t{1} << 8 * pointAt) - 1;
     const std::uint64_t joined =
-        (front & whole) << 8 | (front & (endInFront ? digitsBefore : ~std::uint64_t{0}) & ~whole << 8);
+        (front & whole) << 8 |
+        (front & (endInFront ? digitsBefore : ~std::uint64_t{0}) & ~whole << 8);
     const std::uint64_t backDigits = endInFront ? 0 : back & digitsBefore;
     // Below 10^15, so exact; 15 - pointAt digits follow the point. The quotient of exact operands
     // is the exact value correctly rounded, and rounding it again to float is rounding once

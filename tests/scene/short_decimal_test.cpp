@@ -57,7 +57,9 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
         // after a blank, more text, often enough for the reading a word at a time.
         std::string text = randomDecimal(random) + " x0e."[random() % 5];
         if (text.back() == ' ') {
-            for (auto more = random() % 20; more > 0; --more) text += "0123456789 .-e"[random() % 14];
+            for (auto more = random() % 20; more > 0; --more) {
+                text += "0123456789 .-e"[random() % 14];
+            }
         }
         const char* const last = text.data() + text.size() - (random() % 2);
         float value;
