@@ -5,6 +5,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,15 +74,19 @@ void BM_ReadSpheres(benchmark::State& state) { readScene(state, FieldKind::spher
 void BM_ReadMixed(benchmark::State& state) { readScene(state, FieldKind::mixed); }
 
 void BM_ShortDecimal(benchmark::State& state) {
-    const auto& numbers = sceneNumbers();
+    // The numbers as a scene file holds them, a blank after each, read one after the other.
+    std::string text;
+    for (const std::string& number : sceneNumbers()) text += number + ' ';
+    const char* const last = text.data() + text.size();
     for (auto _ : state) {
-        for (const std::string& number : numbers) {
+        for (const char* next = text.data(); next < last;) {
             float value = 0.0f;
-            readShortDecimal(number.data(), number.data() + number.size(), value);
+            const char* const end = readShortDecimal(next, last, value);
+            next = (end != nullptr ? end : std::strchr(next, ' ')) + 1;
             benchmark::DoNotOptimize(value);
         }
     }
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(numbers.size()));
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(sceneNumbers().size()));
 }
 
 void BM_FromChars(benchmark::State& state) {

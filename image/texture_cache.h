@@ -14,5 +14,10 @@ public:
     std::shared_ptr<const PcxTexture> find(const char* fileName);
 
 private:
-    std::unordered_map<std::string, std::shared_ptr<const PcxTexture>> textures_;  // none: failed
+    using Textures = std::unordered_map<std::string, std::shared_ptr<const PcxTexture>>;
+
+    Textures textures_;  // none: failed
+    // The last entry found: a scene names the same texture, or "none", object after object, and a
+    // comparison is cheaper than hashing. Entries stay in place when the table grows.
+    const Textures::value_type* last_ = nullptr;
 };

@@ -65,17 +65,35 @@ Scaled dropDigit(Scaled value) {
     return {value.whole / 10, rest};
 }
 
-// The six digits of a number from 100000 to 999999 as the bytes of a word, the first digit
-// lowest, as values 0 to 9. Worked out in the word at once: stores of single digits read back as
-// a word would stall.
-std::uint64_t digitBytes(std::uint64_t whole) {
-    const std::uint64_t low = whole % 10000;
-    // Three pairs of digits, one in each 16-bit lane.
-    const std::uint64_t pairs = whole / 10000 | (low / 100) << 16 | (low % 100) << 32;
-    // x × 103 / 1024 is x / 10 for every pair; what spills in from the next lane lies above the
-    // four bits kept.
-    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x0000000F000F000F;
-    return tens | (pairs - 10 * tens) << 8;
+// "00" to "99", for two digits at a time.
+constexpr struct DigitPairs {
+    char text[200];
+    constexpr DigitPairs() : text() {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+} kDigitPairs;
+
+std::uint64_t digitPair(std::uint64_t pair) {
+    std::uint16_t text;
+    std::memcpy(&text, kDigitPairs.text + 2 * pair, sizeof text);
+    return text;
+}
+
+// The six digits of a number from 100000 to 999999 as the characters of a word, the first lowest.
+// The number over 10^4 in 48-bit fixed point: its whole part is the first pair, and each time
+// the fraction is multiplied by 100 the next pair comes up into the whole part. The constant
+// exceeds 2^48 / 10^4 by less than one, too little to reach the whole part in three steps.
+std::uint64_t digitText(std::uint64_t whole) {
+    constexpr std::uint64_t kFraction = (std::uint64_t{1} << 48) - 1;
+    std::uint64_t scaled = whole * ((std::uint64_t{1} << 48) / 10000 + 1);
+    const std::uint64_t first = digitPair(scaled >> 48);
+    scaled = (scaled & kFraction) * 100;
+    const std::uint64_t second = digitPair(scaled >> 48);
+    scaled = (scaled & kFraction) * 100;
+    return first | second << 16 | digitPair(scaled >> 48) << 32;
 }
 
 void store(char* out, std::uint64_t bytes) { std::memcpy(out, &bytes, sizeof bytes); }
@@ -103,10 +121,9 @@ char* formatGeneralInRange(char* first, float value) {
         whole = kSmallestSix;
         ++exponent;
     }
-    const std::uint64_t digits = digitBytes(whole);
+    const std::uint64_t text = digitText(whole);
     // Digits up to the last that is not zero: "%g" drops the trailing zeros.
-    const int kept = (63 - __builtin_clzll(digits)) / 8 + 1;
-    const std::uint64_t text = digits + '0' * kEachByte;
+    const int kept = (63 - __builtin_clzll(text ^ '0' * kEachByte)) / 8 + 1;
     char* out = first;
     if (bits >> 31) *out++ = '-';
     if (exponent < -4 || exponent >= kSignificantDigits) {

@@ -4,16 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "scene/short_decimal.h"
-
 namespace {
-
-// White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank, and
-// one comparison tells them.
-bool isBlank(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    return code <= ' ' && (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
-}
 
 bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
 
@@ -97,7 +88,7 @@ bool SceneInput::ensure(std::size_t count) {
     return true;
 }
 
-float SceneInput::readNumber() {
+float SceneInput::readNumberCarefully() {
     if (!skipBlanks()) return 0.0f;
     ensure(kLongestQuickNumber + 1);
     const char* const first = buffer_.get() + next_;

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
+
+#include "scene/short_decimal.h"
 
 // The text of an open scene file, read in large blocks: tokens as "%s" reads them, numbers as
 // "%f" reads them, and the end-of-file state as those reads would leave the stream.
@@ -21,7 +24,10 @@ public:
         std::string text;
         bool tooLong = false;
 
-        bool is(const char* keyword) const { return !tooLong && text == keyword; }
+        // A view, so that a literal keyword is compared by its known length.
+        bool is(std::string_view keyword) const {
+            return !tooLong && std::string_view(text) == keyword;
+        }
         // The name to open as a texture; none when the token cannot name a file.
         const char* fileName() const {
             return tooLong || text.find('\0') != std::string::npos ? nullptr : text.c_str();
@@ -42,9 +48,35 @@ public:
     void readToken(Token& token);
     // The next number; 0 when none reads, the offending characters then staying in place for the
     // next read unless "%f" consumes them.
-    float readNumber();
+    float readNumber() {
+        // Inline for the common case, a short number after at most one blank, with all of the
+        // window readNumberCarefully would look at already read.
+        if (end_ - next_ > kLongestQuickNumber + 2) {
+            const char* const data = buffer_.get();
+            const char* const first = data + next_ + (data[next_] == ' ');
+            float value;
+            const char* const last =
+                isBlank(*first) ? nullptr
+                                : readShortDecimal(first, first + kLongestQuickNumber + 1, value);
+            if (last != nullptr && isBlank(*last)) {
+                next_ = static_cast<std::size_t>(last - data);
+                return value;
+            }
+        }
+        return readNumberCarefully();
+    }
 
 private:
+    // White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank,
+    // and one comparison tells them.
+    static bool isBlank(char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code <= ' ' &&
+               (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
+    }
+    // readNumber for every case: blanks and numbers across blocks, the end of the file, and the
+    // spellings readShortDecimal leaves alone.
+    float readNumberCarefully();
     // Skips white space; false, with the end seen, when the file ends first.
     bool skipBlanks();
     // Appends the next bytes of the file after the unread ones; false when none came.

@@ -53,14 +53,20 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
     int taken = 0;
     const int count = 2000000;
     for (int i = 0; i < count; ++i) {
-        // As in a scene file: the number ends the text, or a blank or some other byte follows.
-        const std::string text = randomDecimal(random) + " x0e."[random() % 5];
+        // As in a scene file: the number ends the text, or a blank or some other byte follows;
+        // after a blank, more text, often enough for the reading a word at a time.
+        std::string text = randomDecimal(random) + " x0e."[random() % 5];
+        if (text.back() == ' ') {
+            for (auto more = random() % 20; more > 0; --more) {
+                text += "0123456789 .-e"[random() % 14];
+            }
+        }
         const char* const last = text.data() + text.size() - (random() % 2);
         float value;
         const char* const end = readShortDecimal(text.data(), last, value);
         if (end == nullptr || (end < last && *end != ' ')) continue;
         ++taken;
-        const std::string seen(text.data(), last);
+        const std::string seen(text.c_str(), last);
         char* expectedEnd;
         const float expected = std::strtof(seen.c_str(), &expectedEnd);
         ASSERT_EQ(end - text.data(), expectedEnd - seen.c_str()) << text;
