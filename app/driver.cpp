@@ -15,7 +15,8 @@
 namespace {
 
 void printBanner(std::FILE* console) {
-    std::fputs("Orvane 0.93 - a ray tracer of spheres, cylinders and planes\n", console);
+    std::fputs("Orvane " ORVANE_VERSION " - a ray tracer of spheres, cylinders and planes\n",
+               console);
     std::fflush(console);
     std::fputs("Usage: Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n]\n", console);
     std::fflush(console);

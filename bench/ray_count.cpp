@@ -1,59 +1,56 @@
-// Counts the rays a render of a scene traces, without shading any of them:
+// Counts the rays a render of a scene traces:
 //   orvane_ray_count <sceneFile.ray> <XRes> <YRes> [-recurse n]
-// prints "primary P shadow S reflected R total T". Every hit sends one shadow ray per light;
-// a reflective hit sends one reflected ray while the depth allows, as the tracer does.
+// prints "primary P shadow S reflected R total T". The tracer itself runs over the scene's index
+// and every question it asks of the shapes is counted, so the counts follow the tracer's rules.
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "bench/render_job.h"
-#include "render/lighting.h"
-#include "scene/light.h"
-#include "shapes/shape.h"
+#include "render/trace_through.h"
 
 namespace {
 
-struct RayCounts {
-    long long primary = 0;
-    long long shadow = 0;
-    long long reflected = 0;
-};
+// The scene's shape index, counting the nearest-shape questions (one per primary or reflected
+// ray) and the shadow questions the tracer asks of it.
+class CountingIndex {
+public:
+    explicit CountingIndex(const ShapeIndex& index) : index_(index) {}
 
-struct LoadedScene {
-    ShapeList shapes;
-    LightList lights;
-    ShapeIndex index{shapes};
-};
-
-void follow(const Ray& ray, const LoadedScene& scene, int maxDepth, int reflectionLevel,
-            RayCounts& counts) {
-    const ShapeIndex::Hit nearest = scene.index.nearest(ray);
-    const Shape* hit = nearest.shape;
-    if (hit == nullptr) return;
-    counts.shadow += static_cast<long long>(scene.lights.size());
-    if (hit->reflectivity > 0.0f && reflectionLevel < std::min(maxDepth, kMaxReflectionDepth)) {
-        if (const auto bounce = reflectedRay(*hit, ray, nearest.point)) {
-            ++counts.reflected;
-            follow(*bounce, scene, maxDepth, reflectionLevel + 1, counts);
-        }
+    ShapeIndex::Hit nearest(const Ray& ray) const {
+        ++nearestRays;
+        return index_.nearest(ray);
     }
-}
+    bool nearestIs(const Ray& ray, std::size_t position) const {
+        ++shadowRays;
+        return index_.nearestIs(ray, position);
+    }
+
+    mutable long long nearestRays = 0;
+    mutable long long shadowRays = 0;
+
+private:
+    const ShapeIndex& index_;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::optional<RenderJob> job = readRenderJob(argc, argv, "orvane_ray_count");
     if (!job) return 2;
-    LoadedScene scene;
-    if (!loadSilently(job->sceneFile, scene.shapes, scene.lights)) return 1;
-    scene.index = ShapeIndex(scene.shapes);
+    ShapeList shapes;
+    LightList lights;
+    if (!loadSilently(job->sceneFile, shapes, lights)) return 1;
+    const ShapeIndex index(shapes);
+    const CountingIndex counting(index);
 
-    RayCounts counts;
+    long long primary = 0;
     forEachPrimaryRay(job->width, job->height, [&](const Ray& ray) {
-        ++counts.primary;
-        follow(ray, scene, job->maxDepth, 0, counts);
+        ++primary;
+        traceThrough(ray, counting, lights, job->maxDepth, 0);
     });
-    std::printf("primary %lld shadow %lld reflected %lld total %lld\n", counts.primary,
-                counts.shadow, counts.reflected, counts.primary + counts.shadow + counts.reflected);
+    const long long reflected = counting.nearestRays - primary;
+    std::printf("primary %lld shadow %lld reflected %lld total %lld\n", primary,
+                counting.shadowRays, reflected, primary + counting.shadowRays + reflected);
     return 0;
 }

@@ -164,7 +164,7 @@ TEST(PcxTexture, TextureCommandMakesLoadableTexturesOfColourAndGreyPhotos) {
     const std::size_t start = readme.find("convert photo.jpg -resize");
     ASSERT_NE(start, std::string::npos);
     const std::string command = readme.substr(start, readme.find('\n', start) - start);
-    std::string manual = readFile(docs + "doc/Orvane.1");
+    std::string manual = readFile(docs + "doc/Orvane.1.in");
     for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.erase(at, 1);
     EXPECT_NE(manual.find(command + "\n"), std::string::npos) << command;
     TempDir dir;
