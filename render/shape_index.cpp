@@ -272,7 +272,6 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         nodes_.reserve(entries.size() / kLeafSize + 1);
         // Only what is used becomes resident, and nothing is copied while the tree grows.
         members_.reserve(entries.size());
-        roundQuads_.reserve(entries.size() / 2);
         quads_.reserve(entries.size());
         quadPositions_.reserve(entries.size());
         nodes_.resize(1);
@@ -369,23 +368,9 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
         quadPositions_.push_back(positions);
         return static_cast<std::uint32_t>((quads_.size() - 1) << kCountBits | kQuadLeaf);
     }
-    const float none = std::numeric_limits<float>::quiet_NaN();
-    RoundQuad quad{{none, none, none, none}, {none, none, none, none},
-                   {none, none, none, none}, {}, {}};
-    for (std::size_t lane = 0; lane < WideNode::kLanes; ++lane) {
-        // Four places a leaf, so that the quad's index finds its members; the spare ones are
-        // never visited.
-        const Member& member = entries[begin + (lane < count ? lane : 0)].member;
-        members_.push_back(member);
-        if (lane >= count) continue;
-        quad.centerX[lane] = member.center.x;
-        quad.centerY[lane] = member.center.y;
-        quad.centerZ[lane] = member.center.z;
-        quad.radius[lane] = member.radius;
-        quad.tube[lane] = member.kind == Member::Kind::tube ? ~std::uint32_t{0} : 0;
-    }
-    roundQuads_.push_back(quad);
-    return static_cast<std::uint32_t>((roundQuads_.size() - 1) << kCountBits | count);
+    const std::size_t at = members_.size();
+    for (auto entry = first; entry != last; ++entry) members_.push_back(entry->member);
+    return static_cast<std::uint32_t>(at << kCountBits | count);
 }
 
 ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
@@ -574,12 +559,8 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
                 }
                 continue;
             }
-            unsigned mayHit = round_quad::mayHit(roundQuads_[first], ray, lanes) &
-                              ((1u << count) - 1);
-            while (mayHit != 0) {
-                const int lane = __builtin_ctz(mayHit);
-                mayHit &= mayHit - 1;
-                if (visit(members_[first * WideNode::kLanes + lane])) return true;
+            for (std::uint32_t i = first; i < first + count; ++i) {
+                if (visit(members_[i])) return true;
             }
         }
     }

@@ -35,8 +35,7 @@ struct alignas(16) WideNode {
     // |x| + |z| of the box's farthest corner when the lane holds a tube, else far below any
     // origin's, so that it adds nothing.
     float tubeReach[kLanes];
-    // Leaf: its quad's index << kCountBits | its count, or | kQuadLeaf for a quad of balls only.
-    // Inner lane: node index << kCountBits.
+    // Leaf: first member << kCountBits | count. Inner lane: node index << kCountBits.
     std::uint32_t child[kLanes];
     std::uint32_t laneCount;
 };
