@@ -7,8 +7,8 @@
 
 int readInteger(const char* text) {
     const long value = std::strtol(text, nullptr, 10);
-    return static_cast<int>(std::clamp<long>(value, std::numeric_limits<int>::min(),
-                                             std::numeric_limits<int>::max()));
+    return static_cast<int>(
+        std::clamp<long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 std::optional<CommandLine> parseCommandLine(int argc, const char* const argv[]) {

@@ -30,11 +30,11 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 struct EmbreeScene {
     ShapeList shapes;
     LightList lights;
-    std::vector<const Sphere*> spheres;      // by Embree primitive number
+    std::vector<const Sphere*> spheres;  // by Embree primitive number
     std::vector<std::size_t> spherePositions;
     std::vector<const Cylinder*> cylinders;  // by Embree primitive number
     std::vector<std::size_t> cylinderPositions;
-    std::vector<std::size_t> unbounded;      // planes and anything else, by position
+    std::vector<std::size_t> unbounded;  // planes and anything else, by position
     unsigned sphereGeometry = RTC_INVALID_GEOMETRY_ID;
     unsigned cylinderGeometry = RTC_INVALID_GEOMETRY_ID;
     RTCScene scene = nullptr;

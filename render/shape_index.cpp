@@ -353,8 +353,8 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
     const std::size_t count = end - begin;
     if (ballsOnly) {
         const float none = std::numeric_limits<float>::quiet_NaN();
-        BallQuad quad{{none, none, none, none}, {none, none, none, none},
-                      {none, none, none, none}, {}};
+        BallQuad quad{
+            {none, none, none, none}, {none, none, none, none}, {none, none, none, none}, {}};
         std::array<std::uint32_t, WideNode::kLanes> positions{};
         for (std::size_t lane = 0; lane < count; ++lane) {
             const Member& ball = entries[begin + lane].member;

@@ -96,7 +96,7 @@ private:
     const ShapeList* shapes_;
     std::uint64_t serial_;  // tells this index from any other, dead or alive, in the occluders
     std::vector<WideNode> nodes_;
-    std::vector<Member> members_;    // grouped by leaf
+    std::vector<Member> members_;  // grouped by leaf
     std::vector<BallQuad> quads_;  // the leaves that hold balls only
     std::vector<std::array<std::uint32_t, WideNode::kLanes>> quadPositions_;  // their file order
     // Tested by every ray, in file order: the shapes the tree leaves out, or all of them when the

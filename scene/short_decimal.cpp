@@ -56,8 +56,8 @@ const char* readShortDecimalBytewise(const char* first, const char* last, float&
     // Both operands are exact, so the double is the exact value correctly rounded; a nonzero
     // one lies between 1e-22 and 2^53 × 1e22, well inside the normal floats.
     const double exact = static_cast<double>(mantissa);
-    const double rounded = exponent < 0 ? exact / kPowersOfTen[-exponent]
-                                        : exact * kPowersOfTen[exponent];
+    const double rounded =
+        exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
     if (short_decimal::isFloatTie(rounded)) return nullptr;
     const float magnitude = static_cast<float>(rounded);
     value = negative ? -magnitude : magnitude;

@@ -18,7 +18,8 @@
 namespace {
 
 const std::string kBanner =
-    "Orvane " ORVANE_VERSION " - a ray tracer of spheres, cylinders and planes\n"
+    "Orvane " ORVANE_VERSION
+    " - a ray tracer of spheres, cylinders and planes\n"
     "Usage: Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n]\n\n"
     "(the -recurse option specifies the level of reflection-depth to compute)\n\n";
 const std::string kHeader =

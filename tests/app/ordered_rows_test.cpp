@@ -16,10 +16,11 @@ TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
         int rows;
         int threads;
     };
-    for (const Case c : {Case{0, 4}, Case{1, 4}, Case{5, 1}, Case{5, 2}, Case{300, 3},
-                         Case{3, 64}}) {
+    for (const Case c :
+         {Case{0, 4}, Case{1, 4}, Case{5, 1}, Case{5, 2}, Case{300, 3}, Case{3, 64}}) {
         SCOPED_TRACE(testing::Message() << c.rows << " rows on " << c.threads << " threads");
-        const auto traced = std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(c.rows) + 1);
+        const auto traced =
+            std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(c.rows) + 1);
         std::vector<int> written;
         traceRowsInOrder(
             c.rows, c.threads, [&](int row) { ++traced[static_cast<std::size_t>(row)]; },

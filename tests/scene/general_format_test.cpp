@@ -29,9 +29,9 @@ testing::AssertionResult printsAsPrintf(float value) {
     if (end != nullptr && inRange && std::string(text, end) == expected) {
         return testing::AssertionSuccess();
     }
-    return testing::AssertionFailure() << std::hexfloat << value << " printed "
-                                       << (end ? std::string(text, end) : "nothing")
-                                       << " instead of " << expected;
+    return testing::AssertionFailure()
+           << std::hexfloat << value << " printed " << (end ? std::string(text, end) : "nothing")
+           << " instead of " << expected;
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ std::string randomDecimal(std::mt19937& random) {
         if (i == point) number += '.';
         number += static_cast<char>('0' + (pick(4) == 0 ? 0 : pick(10)));
     }
-    if (pick(4) == 0) number += (pick(2) ? "e" : "E") + std::to_string(static_cast<int>(pick(61)) - 30);
+    if (pick(4) == 0)
+        number += (pick(2) ? "e" : "E") + std::to_string(static_cast<int>(pick(61)) - 30);
     return number;
 }
 
