@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "render/wide_node.h"
 #include "shapes/sphere.h"
 

@@ -13,13 +13,13 @@ constexpr double kSurfaceOffset = 0.0001;  // scene units along the normal
 // this is also normalise(normalise(-v)): the light's direction from p whichever way it was formed.
 Vector reversed(const Vector& v) { return Vector(-v.x, -v.y, -v.z); }
 
-// normalise(2k·N + D), with k the clamped cosine between N and W, the reversed direction D: the
+// k, the clamped cosine between N and W, the reversed direction D, and normalise(2k·N + D): the
 // mirror image of D. The cosine may renormalise both operands in place, as it does for the caller.
-Vector mirrored(Vector& normal, Vector& towardSource, float& cosine) {
+LightTerms mirrored(Vector& normal, Vector& towardSource) {
     Vector scaled = normal;
-    cosine = normal.clampedDot(towardSource);
+    const float cosine = normal.clampedDot(towardSource);
     scaled.scale(2.0f * cosine);
-    return scaled - towardSource;
+    return {cosine, scaled - towardSource};
 }
 
 }  // namespace
@@ -27,9 +27,7 @@ Vector mirrored(Vector& normal, Vector& towardSource, float& cosine) {
 LightTerms lightTerms(const Vector& normal, const Vector& incident) {
     Vector n = normal;
     Vector towardLight = reversed(incident);
-    float diffuse;
-    const Vector mirror = mirrored(n, towardLight, diffuse);
-    return {diffuse, mirror};
+    return mirrored(n, towardLight);
 }
 
 float diffuseTerm(const Shape& shape, const Point& p, const Light& light) {
@@ -47,8 +45,7 @@ std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point&
 std::optional<Ray> reflectedRay(const Vector& normal, const Ray& ray, const Point& p) {
     Vector n = normal;
     Vector towardSource = reversed(ray.direction);
-    float firstCosine;
-    const Vector direction = mirrored(n, towardSource, firstCosine);
+    const Vector direction = mirrored(n, towardSource).mirror;
     const float cosine = n.clampedDot(towardSource);
     const float lift = static_cast<float>(kSurfaceOffset / cosine);
     // A cosine of 0 (grazing, or from behind) or one too small for the quotient to fit a float

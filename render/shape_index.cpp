@@ -51,31 +51,23 @@ struct Extent {
     float low[4] = {kFloatInfinity, kFloatInfinity, kFloatInfinity, kFloatInfinity};
     float high[4] = {-kFloatInfinity, -kFloatInfinity, -kFloatInfinity, -kFloatInfinity};
 
-    void enclose(const float otherLow[3], const float otherHigh[3]) {
-#if defined(__SSE2__)
-        enclose(_mm_setr_ps(otherLow[0], otherLow[1], otherLow[2], otherLow[2]),
-                _mm_setr_ps(otherHigh[0], otherHigh[1], otherHigh[2], otherHigh[2]));
-#else
-        for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], otherLow[axis]);
-            high[axis] = std::max(high[axis], otherHigh[axis]);
-        }
-#endif
-    }
-    void enclose(const Extent& other) {
-#if defined(__SSE2__)
-        enclose(_mm_loadu_ps(other.low), _mm_loadu_ps(other.high));
-#else
-        enclose(other.low, other.high);
-#endif
-    }
 #if defined(__SSE2__)
     void enclose(__m128 otherLow, __m128 otherHigh) {
         _mm_storeu_ps(low, _mm_min_ps(otherLow, _mm_loadu_ps(low)));
         _mm_storeu_ps(high, _mm_max_ps(otherHigh, _mm_loadu_ps(high)));
     }
+    void enclose(const Extent& other) {
+        enclose(_mm_loadu_ps(other.low), _mm_loadu_ps(other.high));
+    }
+#else
+    void enclose(const float otherLow[], const float otherHigh[]) {
+        for (int axis = 0; axis < 3; ++axis) {
+            low[axis] = std::min(low[axis], otherLow[axis]);
+            high[axis] = std::max(high[axis], otherHigh[axis]);
+        }
+    }
+    void enclose(const Extent& other) { enclose(other.low, other.high); }
 #endif
-    bool empty() const { return low[0] > high[0]; }
     double surfaceArea() const {
         const double x = double{high[0]} - low[0];
         const double y = double{high[1]} - low[1];

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
+
+#include "support/seeded_draws.h"
 
 namespace {
 
@@ -48,40 +49,36 @@ TEST(WideNode, RayAlongABoxFaceMeetsIt) {
 // The SIMD path must answer bit for bit as the portable one, on boxes and rays of every scale,
 // rays along the axes and from the boxes' faces, and lanes left empty.
 TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATime) {
-    std::mt19937 random(11);
-    const auto uniform = [&](float low, float high) {
-        return std::uniform_real_distribution<float>(low, high)(random);
-    };
-    const auto pick = [&](int count) {
-        return std::uniform_int_distribution<int>(0, count - 1)(random);
-    };
+    SeededDraws draw(11);
     for (int trial = 0; trial < 20000; ++trial) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
-        const float scale = std::pow(10.0f, uniform(-3, 6));
+        const float scale = std::pow(10.0f, draw.uniform(-3, 6));
         WideNode node{};
-        node.laneCount = static_cast<std::uint32_t>(1 + pick(4));
+        node.laneCount = static_cast<std::uint32_t>(1 + draw.pick(4));
         for (int lane = 0; lane < WideNode::kLanes; ++lane) {
             for (int axis = 0; axis < 3; ++axis) {
-                const float a = uniform(-scale, scale);
-                const float b = uniform(-scale, scale);
+                const float a = draw.uniform(-scale, scale);
+                const float b = draw.uniform(-scale, scale);
                 node.side[0][axis][lane] = std::min(a, b);
                 node.side[1][axis][lane] = std::max(a, b);
             }
-            const float radius = pick(8) == 0 ? 0.0f : uniform(0, scale);
+            const float radius = draw.pick(8) == 0 ? 0.0f : draw.uniform(0, scale);
             node.rimFactor[lane] = radius == 0.0f ? INFINITY : 2e-6f / radius;
-            node.tubeReach[lane] = pick(2) == 0 ? wide_node::kNoTube : uniform(0, 3 * scale);
+            node.tubeReach[lane] =
+                draw.pick(2) == 0 ? wide_node::kNoTube : draw.uniform(0, 3 * scale);
         }
         float origin[3];
         float direction[3];
         for (int axis = 0; axis < 3; ++axis) {
             // Some origins on a box's side, some directions exactly along an axis, either zero.
-            origin[axis] =
-                pick(6) == 0 ? node.side[pick(2)][axis][pick(4)] : uniform(-2 * scale, 2 * scale);
-            direction[axis] = pick(5) == 0 ? (pick(2) == 0 ? 0.0f : -0.0f) : uniform(-1, 1);
+            origin[axis] = draw.pick(6) == 0 ? node.side[draw.pick(2)][axis][draw.pick(4)]
+                                             : draw.uniform(-2 * scale, 2 * scale);
+            direction[axis] =
+                draw.pick(5) == 0 ? (draw.pick(2) == 0 ? 0.0f : -0.0f) : draw.uniform(-1, 1);
         }
         const RayLanes ray(
             Ray(Point(origin[0], origin[1], origin[2]), direction[0], direction[1], direction[2]));
-        const float limit = pick(4) == 0 ? 3.4028235e38f : uniform(0, 4 * scale);
+        const float limit = draw.pick(4) == 0 ? 3.4028235e38f : draw.uniform(0, 4 * scale);
         float scalarEnter[WideNode::kLanes];
         float simdEnter[WideNode::kLanes];
         const unsigned scalar = wide_node::meetLanesScalar(node, ray, limit, scalarEnter);
