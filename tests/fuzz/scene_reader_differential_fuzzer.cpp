@@ -1,6 +1,6 @@
 // Bytes as a scene file, read by the block reader and by the stdio reader it replaced: the
 // console bytes and every object must come out the same. The bytes also go through the block
-// input alone with blocks of a few bytes, so that every token meets a block edge somewhere.
+// input alone with small blocks, so that tokens meet block edges everywhere.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const FuzzWorkspace workspace;
     const std::string file = workspace.write("scene.ray", data, size);
     std::string difference = readerDifference(file);
-    if (difference.empty()) {
-        difference = inputDifference(file, 1 + size % 7, static_cast<std::uint32_t>(size));
+    for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
+        if (difference.empty()) {
+            difference = inputDifference(file, blockSize, static_cast<std::uint32_t>(size));
+        }
     }
     if (!difference.empty()) {
         std::fprintf(stderr, "%s\n", difference.c_str());

@@ -192,37 +192,4 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
     EXPECT_GT(outermostBeyondRim, 100);
 }
 
-TEST(ShapeIndex, TestsUnboundedShapesAndOddRaysLikeTheList) {
-    ShapeList shapes;
-    shapes.push_back(std::make_unique<Sphere>(0, 0, -50, 10, 1, 1, 1, 0, 1, nullptr));
-    shapes.push_back(std::make_unique<Plane>(0, 1, 0, 5, 1, 1, 1, 0, 1, nullptr));
-    shapes.push_back(std::make_unique<Sphere>(0, 0, -50, 10, 1, 1, 1, 0, 1, nullptr));
-    shapes.push_back(std::make_unique<Sphere>(1e30f, 0, 0, 1e29f, 1, 1, 1, 0, 1, nullptr));
-    shapes.push_back(std::make_unique<Sphere>(NAN, 0, 0, 1, 1, 1, 1, 0, 1, nullptr));
-    shapes.push_back(std::make_unique<Cylinder>(0, 0, -50, 20, 40, 1, 1, 1, 0, 1, nullptr));
-    const ShapeIndex index(shapes);
-    const Ray rays[] = {
-        Point(0, 0, 256).rayTo(Point(0, 0, -50)), Point(0, 0, 256).rayTo(Point(0, -100, 0)),
-        Point(0, 0, 0).rayTo(Point(1, 0, 0)),     Ray(Point(0, 0, 256), 0, 0, 0),
-        Ray(Point(0, 0, 256), Vector(0, 0, -1)),  Ray(Point(1e16f, 0, 0), -1, 0, 0),
-        Ray(Point(NAN, 0, 0), 0, 0, -1),          Ray(Point(0, 100, -50), 1e-12f, -1, 0),
-    };
-    for (const Ray& ray : rays) expectAnswersLikeScan(shapes, index, ray);
-}
-
-TEST(ShapeIndex, BoundsABallWhoseRadiusVanishesBesideItsCentre) {
-    ShapeList shapes;
-    shapes.push_back(
-        std::make_unique<Sphere>(2.3677e14f, 2.3677e14f, 8.2e-4f, 7.1e-4f, 1, 1, 1, 0, 1, nullptr));
-    const ShapeIndex index(shapes);
-    for (const float rise : {0.7066f, -0.7066f}) {
-        for (const float across : {0.0f, 0.7066f, -0.7066f}) {
-            expectAnswersLikeScan(shapes, index,
-                                  Ray(Point(2.3677e14f, 2.3677e14f, 0), across, rise, 0.7076f));
-            expectAnswersLikeScan(shapes, index,
-                                  Ray(Point(2.3677e14f, 2.3677e14f, 0), rise, across, 0.7076f));
-        }
-    }
-}
-
 }  // namespace

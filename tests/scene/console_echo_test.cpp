@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <random>
 #include <string>
 
@@ -12,36 +11,48 @@
 
 namespace {
 
-std::string printed(float value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    return text;
+float fromBits(std::uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
-std::string formatted(float value) {
+testing::AssertionResult printsAsPrintf(float value) {
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%g", static_cast<double>(value));
     char text[kMaxNumberText];
-    return std::string(text, formatNumber(text, text + sizeof text, value));
+    const std::string printed(text, formatNumber(text, text + sizeof text, value));
+    if (printed == expected) return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << std::hexfloat << value << " printed " << printed << " instead of " << expected;
 }
 
 }  // namespace
 
 TEST(ConsoleEcho, FormatsNumbersAsPrintfDoes) {
-    using Limits = std::numeric_limits<float>;
-    for (const float value :
-         {Limits::quiet_NaN(), -Limits::quiet_NaN(), Limits::infinity(), -Limits::infinity(), -0.0f,
-          0.0f, Limits::denorm_min(), -Limits::denorm_min(), Limits::min(), -Limits::max(), 1e6f,
-          1e-5f, 1e-4f, 999999.5f, 123456.5f, 0.1f, 3.14159265f}) {
-        EXPECT_EQ(formatted(value), printed(value));
+    std::mt19937 random(5);
+    // Every kind of float by its bits (nan, inf and denormals among them), whole numbers on both
+    // sides of a million, and dyadic values with few bits, where halfway cases lie.
+    for (int i = 0; i < 1000000; ++i) {
+        const auto bits = static_cast<std::uint32_t>(random());
+        ASSERT_TRUE(printsAsPrintf(fromBits(bits)));
+        ASSERT_TRUE(printsAsPrintf(static_cast<float>(static_cast<int>(bits % 4000000) - 2000000)));
+        const auto few = static_cast<float>(bits >> (8 + random() % 24));
+        ASSERT_TRUE(printsAsPrintf(std::ldexp(few, static_cast<int>(random() % 60) - 30)));
     }
-    // Every kind of float, by its bits, and whole numbers on both sides of a million.
-    std::mt19937 random(7);
-    for (int i = 0; i < 200000; ++i) {
-        const std::uint32_t bits = static_cast<std::uint32_t>(random());
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        ASSERT_EQ(formatted(value), printed(value)) << std::hex << bits;
-        const float whole = static_cast<float>(static_cast<int>(bits % 4000000) - 2000000);
-        ASSERT_EQ(formatted(whole), printed(whole));
+    // Every float near each power of ten, and near the ends of the fixed-point range.
+    for (int power = -7; power <= 16; ++power) {
+        std::uint32_t middle;
+        const float tenth = static_cast<float>(std::pow(10.0, power));
+        std::memcpy(&middle, &tenth, sizeof middle);
+        for (std::uint32_t bits = middle - 20000; bits < middle + 20000; ++bits) {
+            ASSERT_TRUE(printsAsPrintf(fromBits(bits)));
+            ASSERT_TRUE(printsAsPrintf(-fromBits(bits)));
+        }
+    }
+    for (const float end : {std::ldexp(1.0f, -17), std::ldexp(1.0f, 50)}) {
+        ASSERT_TRUE(printsAsPrintf(std::nextafter(end, 0.0f)));
+        ASSERT_TRUE(printsAsPrintf(end));
     }
 }
 
