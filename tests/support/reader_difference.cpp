@@ -20,77 +20,63 @@ std::uint32_t bits(float value) {
     return bits;
 }
 
-// Every object read, one line each: its kind and its fields as bit patterns.
-struct Loaded {
-    std::string console;
-    std::string objects;
-
-    template <typename Read>
-    explicit Loaded(Read read) {
-        ShapeList shapes;
-        LightList lights;
-        char* text = nullptr;
-        std::size_t size = 0;
-        std::FILE* stream = open_memstream(&text, &size);
-        if (stream == nullptr) std::abort();
-        read(shapes, lights, stream);
-        std::fclose(stream);
-        console.assign(text, size);
-        std::free(text);
-
-        std::ostringstream out;
-        out << std::hex;
-        const auto put = [&](std::initializer_list<float> values) {
-            for (float value : values) out << ' ' << bits(value);
-        };
-        for (const auto& shape : shapes) {
-            if (const auto* s = dynamic_cast<const Sphere*>(shape.get())) {
-                out << "sphere";
-                put({s->center.x, s->center.y, s->center.z, s->radius});
-            } else if (const auto* c = dynamic_cast<const Cylinder*>(shape.get())) {
-                out << "cylinder";
-                put({c->center.x, c->center.y, c->center.z, c->radius, c->height});
-            } else if (const auto* p = dynamic_cast<const Plane*>(shape.get())) {
-                out << "plane";
-                put({p->a, p->b, p->c, p->d});
-            }
-            put({shape->red, shape->green, shape->blue, shape->reflectivity, shape->specularity});
-            out << " texture " << shape->textured << ' ' << shape->halfWidth << ' '
-                << shape->halfHeight;
-            if (shape->texture)
-                out << ' ' << shape->texture->width << 'x' << shape->texture->height;
-            out << '\n';
+// What a reader wrote to the console, then every object read, one line each: its kind and its
+// fields as bit patterns.
+template <typename Reader>
+std::string load(Reader read, const std::string& path) {
+    ShapeList shapes;
+    LightList lights;
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* console = open_memstream(&text, &size);
+    if (console == nullptr) std::abort();
+    read(path.c_str(), shapes, lights, console);
+    std::fclose(console);
+    std::ostringstream out;
+    out << std::string(text, size) << "\nobjects\n" << std::hex;
+    std::free(text);
+    const auto put = [&](std::initializer_list<float> values) {
+        for (float value : values) out << ' ' << bits(value);
+    };
+    for (const auto& shape : shapes) {
+        if (const auto* s = dynamic_cast<const Sphere*>(shape.get())) {
+            out << 's';
+            put({s->center.x, s->center.y, s->center.z, s->radius});
+        } else if (const auto* c = dynamic_cast<const Cylinder*>(shape.get())) {
+            out << 'c';
+            put({c->center.x, c->center.y, c->center.z, c->radius, c->height});
+        } else if (const auto* p = dynamic_cast<const Plane*>(shape.get())) {
+            out << 'p';
+            put({p->a, p->b, p->c, p->d});
         }
-        for (const Light& light : lights) {
-            out << "light";
-            put({light.position.x, light.position.y, light.position.z, light.color.red,
-                 light.color.green, light.color.blue});
-            out << '\n';
-        }
-        objects = out.str();
+        put({shape->red, shape->green, shape->blue, shape->reflectivity, shape->specularity});
+        out << ' ' << shape->textured << ' ' << shape->halfWidth << ' ' << shape->halfHeight << ' '
+            << (shape->texture ? shape->texture->width * 65536 + shape->texture->height : -1)
+            << '\n';
     }
-};
+    for (const Light& light : lights) {
+        put({light.position.x, light.position.y, light.position.z, light.color.red,
+             light.color.green, light.color.blue});
+        out << '\n';
+    }
+    return out.str();
+}
 
 // Where two texts part, with a little of each from there on.
-std::string difference(const char* what, const std::string& got, const std::string& expected) {
+std::string difference(const std::string& got, const std::string& expected) {
     if (got == expected) return "";
     std::size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    return std::string(what) + " differ at byte " + std::to_string(at) + ": \"" +
-           got.substr(at, 60) + "\" instead of \"" + expected.substr(at, 60) + "\"";
+    return "differ at byte " + std::to_string(at) + ": \"" + got.substr(at, 60) +
+           "\" instead of \"" + expected.substr(at, 60) + "\"";
 }
 
 }  // namespace
 
 std::string readerDifference(const std::string& path) {
-    const Loaded blocks([&](ShapeList& shapes, LightList& lights, std::FILE* console) {
-        SceneReader(path.c_str(), shapes, lights, console);
-    });
-    const Loaded stdio([&](ShapeList& shapes, LightList& lights, std::FILE* console) {
-        readSceneWithStdio(path.c_str(), shapes, lights, console);
-    });
-    const std::string console = difference("console texts", blocks.console, stdio.console);
-    return console.empty() ? difference("objects", blocks.objects, stdio.objects) : console;
+    const auto blocks = [](const char* name, ShapeList& shapes, LightList& lights,
+                           std::FILE* console) { SceneReader(name, shapes, lights, console); };
+    return difference(load(blocks, path), load(readSceneWithStdio, path));
 }
 
 std::string inputDifference(const std::string& path, std::size_t blockSize, std::uint32_t seed) {
@@ -108,11 +94,11 @@ std::string inputDifference(const std::string& path, std::size_t blockSize, std:
             if (random() % 3 == 0) {
                 input.readToken(token);
                 const StdioToken stdioToken = readStdioToken(stdioFile);
-                got << "token \"" << token.text << '"' << token.tooLong;
-                expected << "token \"" << stdioToken.text << '"' << stdioToken.tooLong;
+                got << '"' << token.text << '"' << token.tooLong;
+                expected << '"' << stdioToken.text << '"' << stdioToken.tooLong;
             } else {
-                got << "number " << std::hex << bits(input.readNumber());
-                expected << "number " << std::hex << bits(readStdioNumber(stdioFile));
+                got << std::hex << bits(input.readNumber());
+                expected << std::hex << bits(readStdioNumber(stdioFile));
             }
             got << " end " << input.endSeen() << '\n';
             expected << " end " << (std::feof(stdioFile) != 0) << '\n';
@@ -121,5 +107,5 @@ std::string inputDifference(const std::string& path, std::size_t blockSize, std:
     }
     std::fclose(blockFile);
     std::fclose(stdioFile);
-    return difference("reads", got.str(), expected.str());
+    return difference(got.str(), expected.str());
 }

@@ -1,8 +1,6 @@
 #include "support/stdio_scene_reader.h"
 
-#include <array>
 #include <memory>
-#include <string>
 
 #include "image/texture_cache.h"
 #include "scene/light.h"
@@ -12,85 +10,68 @@
 
 namespace {
 
-constexpr std::size_t kMaxTokenLength = 255;
+bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool isBlank(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+// The texture file that a token names: a cut name, or one holding a NUL, names none.
+const char* fileName(const StdioToken& token) {
+    return token.tooLong || token.text.find('\0') != std::string::npos ? nullptr
+                                                                       : token.text.c_str();
 }
 
-struct Token : StdioToken {
-    bool is(const char* keyword) const { return !tooLong && text == keyword; }
-    const char* fileName() const {
-        return tooLong || text.find('\0') != std::string::npos ? nullptr : text.c_str();
-    }
-};
-
-Token readToken(std::FILE* file) { return {readStdioToken(file)}; }
-
-template <std::size_t count>
-std::array<float, count> readNumbers(std::FILE* file) {
-    std::array<float, count> values{};
-    for (float& value : values) value = readStdioNumber(file);
-    return values;
-}
-
-void append(std::string& line, const char* text) { line += text; }
-
-void append(std::string& line, const std::string& text) { line += text; }
-
-void append(std::string& line, float value) {
-    char text[32];
-    const int length = std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-    line.append(text, static_cast<std::size_t>(length));
-}
-
-template <typename... Pieces>
-void writeLine(std::FILE* console, const Pieces&... pieces) {
-    std::string line;
-    (append(line, pieces), ...);
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), console);
+// The end of an echo line: a token's bytes as read, NULs included.
+void endWith(std::FILE* console, const std::string& text, const char* after) {
+    std::fwrite(text.data(), 1, text.size(), console);
+    std::fputs(after, console);
 }
 
 void readObjects(std::FILE* file, ShapeList& shapes, LightList& lights, std::FILE* console) {
     TextureCache textures;
     for (;;) {
-        const Token keyword = readToken(file);
+        const StdioToken keyword = readStdioToken(file);
         if (std::feof(file) || std::ferror(file)) return;
-        if (keyword.is("Sphere")) {
-            const auto v = readNumbers<9>(file);
-            const Token texture = readToken(file);
-            writeLine(console, "Sphere: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
-                      ") Color (", v[4], ",", v[5], ",", v[6], ") Reflectivity (", v[7],
-                      ") Specularity (", v[8], ") TextureFile (", texture.text, ")");
+        const std::string word = keyword.tooLong ? "" : keyword.text;
+        const int count = word == "Sphere" || word == "Plane" ? 9
+                          : word == "Cylinder"                ? 10
+                          : word == "Light"                   ? 6
+                                                              : 0;
+        float v[10];
+        for (int i = 0; i < count; ++i) v[i] = readStdioNumber(file);
+        if (word == "Sphere") {
+            const StdioToken texture = readStdioToken(file);
+            std::fprintf(console,
+                         "Sphere: Center (%g,%g,%g) Radius (%g) Color (%g,%g,%g) Reflectivity (%g) "
+                         "Specularity (%g) TextureFile (",
+                         v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+            endWith(console, texture.text, ")\n");
             shapes.push_back(std::make_unique<Sphere>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                       v[7], v[8],
-                                                      textures.find(texture.fileName())));
-        } else if (keyword.is("Cylinder")) {
-            const auto v = readNumbers<10>(file);
-            const Token texture = readToken(file);
-            writeLine(console, "Cylinder: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
-                      ") Height (", v[4], ") Color (", v[5], ",", v[6], ",", v[7],
-                      ") Reflectivity (", v[8], ") Specular (", v[9], ") TextureFile (",
-                      texture.text, ")");
+                                                      textures.find(fileName(texture))));
+        } else if (word == "Cylinder") {
+            const StdioToken texture = readStdioToken(file);
+            std::fprintf(console,
+                         "Cylinder: Center (%g,%g,%g) Radius (%g) Height (%g) Color (%g,%g,%g) "
+                         "Reflectivity (%g) Specular (%g) TextureFile (",
+                         v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
+            endWith(console, texture.text, ")\n");
             shapes.push_back(std::make_unique<Cylinder>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                         v[7], v[8], v[9],
-                                                        textures.find(texture.fileName())));
-        } else if (keyword.is("Plane")) {
-            const auto v = readNumbers<9>(file);
-            const Token texture = readToken(file);
-            writeLine(console, "Plane: Equation (", v[0], ",", v[1], ",", v[2], ",", v[3],
-                      ") Color (", v[4], ",", v[5], ",", v[6], ") Reflectivity (", v[7],
-                      ") Specular (", v[8], ") TextureFile (", texture.text, ")");
+                                                        textures.find(fileName(texture))));
+        } else if (word == "Plane") {
+            const StdioToken texture = readStdioToken(file);
+            std::fprintf(console,
+                         "Plane: Equation (%g,%g,%g,%g) Color (%g,%g,%g) Reflectivity (%g) "
+                         "Specular (%g) TextureFile (",
+                         v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]);
+            endWith(console, texture.text, ")\n");
             shapes.push_back(std::make_unique<Plane>(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
-                                                     v[8], textures.find(texture.fileName())));
-        } else if (keyword.is("Light")) {
-            const auto v = readNumbers<6>(file);
-            writeLine(console, "Light: Position (", v[0], ",", v[1], ",", v[2], ") Color (", v[3],
-                      ",", v[4], ",", v[5], ")");
+                                                     v[8], textures.find(fileName(texture))));
+        } else if (word == "Light") {
+            std::fprintf(console, "Light: Position (%g,%g,%g) Color (%g,%g,%g)\n", v[0], v[1], v[2],
+                         v[3], v[4], v[5]);
             lights.emplace_back(v[0], v[1], v[2], v[3], v[4], v[5]);
         } else {
-            writeLine(console, "UNKNOWN PRIMITIVE: \"", keyword.text, "\"");
+            std::fputs("UNKNOWN PRIMITIVE: \"", console);
+            endWith(console, keyword.text, "\"\n");
         }
     }
 }
@@ -101,13 +82,12 @@ StdioToken readStdioToken(std::FILE* file) {
     StdioToken token;
     int c = std::fgetc(file);
     while (isBlank(c)) c = std::fgetc(file);
-    while (c != EOF && !isBlank(c)) {
-        if (token.text.size() < kMaxTokenLength) {
+    for (; c != EOF && !isBlank(c); c = std::fgetc(file)) {
+        if (token.text.size() < 255) {
             token.text.push_back(static_cast<char>(c));
         } else {
             token.tooLong = true;
         }
-        c = std::fgetc(file);
     }
     if (c != EOF) std::ungetc(c, file);
     return token;
@@ -120,23 +100,18 @@ float readStdioNumber(std::FILE* file) {
 
 void readSceneWithStdio(const char* fileName, ShapeList& shapes, LightList& lights,
                         std::FILE* console) {
+    // A folder opens, but its first read fails.
     std::FILE* file = std::fopen(fileName, "r");
-    if (file != nullptr) {
-        const int first = std::fgetc(file);
-        if (std::ferror(file)) {
-            std::fclose(file);
-            file = nullptr;
-        } else if (first != EOF) {
-            std::ungetc(first, file);
-        }
+    if (file != nullptr && (std::ungetc(std::fgetc(file), file), std::ferror(file))) {
+        std::fclose(file);
+        file = nullptr;
     }
     if (file == nullptr) {
-        writeLine(console, "ERROR: Unable to open file \"", fileName, "\"");
-    } else {
-        writeLine(console, "-------------- Building Scene -------------");
-        writeLine(console, "Camera: Position (0,0,256)");
-        readObjects(file, shapes, lights, console);
-        std::fclose(file);
+        std::fprintf(console, "ERROR: Unable to open file \"%s\"\n", fileName);
+        return;
     }
-    std::fflush(console);
+    std::fputs("-------------- Building Scene -------------\nCamera: Position (0,0,256)\n",
+               console);
+    readObjects(file, shapes, lights, console);
+    std::fclose(file);
 }
