@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr float kFloatInfinity = std::numeric_limits<float>::infinity();
 // A hit this far away or farther is never taken.
 constexpr float kNoHit = std::numeric_limits<float>::max();

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <utility>
 
-#include "fuzz_workspace.h"
+#include "fuzz/fuzz_finding.h"
 #include "image/pcx_texture.h"
+#include "support/temp_file.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ bool isUnit(float value) { return value >= 0.0f && value <= 1.0f; }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzWorkspace workspace;
-    const std::string file = workspace.write("texture.pcx", data, size);
+    static const TempDir workspace;
+    const std::string file =
+        workspace.write("texture.pcx", std::string(reinterpret_cast<const char*>(data), size));
     PcxTexture texture;
     if (texture.load(file.c_str())) {
         if (texture.width <= 0 || texture.height <= 0) fuzzFinding("loaded an empty picture");
@@ -32,6 +34,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    workspace.remove("texture.pcx");
     return 0;
 }

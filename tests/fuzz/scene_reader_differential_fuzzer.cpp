@@ -7,12 +7,14 @@
 #include <cstdio>
 #include <string>
 
-#include "fuzz_workspace.h"
+#include "fuzz/fuzz_finding.h"
 #include "support/reader_difference.h"
+#include "support/temp_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const FuzzWorkspace workspace;
-    const std::string file = workspace.write("scene.ray", data, size);
+    static const TempDir workspace;
+    const std::string file =
+        workspace.write("scene.ray", std::string(reinterpret_cast<const char*>(data), size));
     std::string difference = readerDifference(file);
     for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
         if (difference.empty()) {
@@ -23,6 +25,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "%s\n", difference.c_str());
         fuzzFinding("the block reader differs from the stdio reader");
     }
-    workspace.remove("scene.ray");
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "fuzz_workspace.h"
+#include "fuzz/fuzz_finding.h"
 #include "render/shape_index.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
