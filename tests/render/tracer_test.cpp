@@ -4,6 +4,7 @@
 
 #include <array>
 #include <climits>
+#include <cmath>
 
 #include "geometry/camera.h"
 #include "render/lighting.h"
@@ -79,4 +80,9 @@ TEST(Tracer, WorkedExamples) {
         SCOPED_TRACE(&c - cases);
         EXPECT_EQ(rgb(trace(c.ray, c.shapes, c.lights, c.depth)), c.expected);
     }
+    // Off the axis, the highlight lies where the light's mirror image meets the eye at z = 256.
+    const float seen = trace(primaryRay(0, -200), shapeList(plane({}, 0, 1e6f, 1, 200)),
+                             {Light({0, 0, -256}, 1, 1, 1)}, 0)
+                           .red;
+    EXPECT_NEAR(seen, 200 / std::hypot(200.0f, 256.0f), 1e-4f);
 }
