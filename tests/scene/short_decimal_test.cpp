@@ -54,23 +54,30 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
     int taken = 0;
     const int count = 2000000;
     for (int i = 0; i < count; ++i) {
-        // As in a scene file: the number ends the text, or a blank or some other byte follows;
-        // after a blank, more text, often enough for the reading a word at a time.
-        std::string text = randomDecimal(random) + " x0e."[random() % 5];
+        // As in a scene file: a byte of what came before, then the number, which ends the text, or
+        // a blank or some other byte follows; after a blank, more text, often enough for the
+        // reading a word at a time.
+        std::string text = "7 "[random() % 2] + randomDecimal(random) + " x0e."[random() % 5];
         if (text.back() == ' ') {
             for (auto more = random() % 20; more > 0; --more) {
                 text += "0123456789 .-e"[random() % 14];
             }
         }
-        const char* const last = text.data() + text.size() - (random() % 2);
+        // The text may end anywhere: a block of the file ends where it ends.
+        const char* const first = text.data() + 1;
+        const char* const last = random() % 4 == 0 ? first + random() % (text.size() - 1)
+                                                   : text.data() + text.size() - (random() % 2);
         float value;
-        const char* const end = readShortDecimal(text.data(), last, value);
-        if (end == nullptr || (end < last && *end != ' ')) continue;
+        const char* const end = readShortDecimal(first, last, value);
+        if (end == nullptr) continue;
+        // Whatever it takes is a whole number: a digit never follows it.
+        ASSERT_TRUE(end > first && (end == last || *end < '0' || *end > '9')) << text;
+        if (end < last && *end != ' ') continue;
         ++taken;
-        const std::string seen(text.c_str(), last);
+        const std::string seen(first, last);
         char* expectedEnd;
         const float expected = std::strtof(seen.c_str(), &expectedEnd);
-        ASSERT_EQ(end - text.data(), expectedEnd - seen.c_str()) << text;
+        ASSERT_EQ(end - first, expectedEnd - seen.c_str()) << text;
         ASSERT_EQ(bitsOf(value), bitsOf(expected)) << text;
     }
     // Most of them, or the quick path would be seldom taken.
