@@ -32,22 +32,20 @@ std::pair<int, std::string> run(const std::optional<std::string>& wrapper,
                                 const std::string& arguments) {
     TempDir logs;
     const std::string log = logs.path("output");
-    int status;
     if (wrapper) {
         const std::string command = "cd '" ORVANE_EXAMPLES_DIR "' && { " + *wrapper +
                                     " " ORVANE_EXECUTABLE " " + arguments + "; } > " + log +
                                     " 2>&1";
         const int ended = std::system(command.c_str());
-        status = WIFSIGNALED(ended) ? 128 + WTERMSIG(ended) : WEXITSTATUS(ended);
-    } else {
-        wordexp_t words;
-        EXPECT_EQ(wordexp(("Orvane " + arguments).c_str(), &words, WRDE_NOCMD), 0);
-        std::FILE* streams[] = {std::fopen(log.c_str(), "a"), std::fopen(log.c_str(), "a")};
-        status =
-            runOrvane(static_cast<int>(words.we_wordc), words.we_wordv, streams[0], streams[1]);
-        for (std::FILE* stream : streams) std::fclose(stream);
-        wordfree(&words);
+        return {WIFSIGNALED(ended) ? 128 + WTERMSIG(ended) : WEXITSTATUS(ended), readFile(log)};
     }
+    wordexp_t argv;
+    EXPECT_EQ(wordexp(("Orvane " + arguments).c_str(), &argv, WRDE_NOCMD), 0);
+    std::FILE* files[] = {std::fopen(log.c_str(), "a"), std::fopen(log.c_str(), "a")};
+    const int status =
+        runOrvane(static_cast<int>(argv.we_wordc), argv.we_wordv, files[0], files[1]);
+    for (std::FILE* file : files) std::fclose(file);
+    wordfree(&argv);
     return {status, readFile(log)};
 }
 
@@ -56,8 +54,7 @@ std::pair<int, std::string> run(const std::optional<std::string>& wrapper,
 // In this process unless only a process shows it: exit status, limits, signals, pipes.
 TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     TempDir dir;
-    const std::string scene = dir.write("one.ray", "Light 1 2 3 1 1 1\n"),
-                      out = dir.path("out.tga");
+    const std::string scene = dir.write("s.ray", "Light 1 2 3 1 1 1\n"), out = dir.path("o.tga");
     const std::string echo =
         "-------------- Building Scene -------------\nCamera: Position "
         "(0,0,256)\nLight: Position (1,2,3) Color (1,1,1)\n";
@@ -65,9 +62,8 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     const std::string refused = "ERROR: Picture sides must be 1 to 65535 pixels, not ";
     // Sends the signal once the temporary file shows that rendering has begun.
     const auto interrupt = [&](const std::string& signal) {
-        return "(for i in $(seq 3000); do ls -a " + dir.path("") +
-               " | grep -q '^[.]out[.]tga[.]' && break; sleep 0.01; done; kill -" + signal +
-               " $$) & exec";
+        return "(for i in $(seq 3000); do [ -e " + dir.path(".o.tga.*") +
+               " ] && break; sleep 0.01; done; kill -" + signal + " $$) & exec";
     };
     const std::string slow = "mirrors.ray 300 300 " + out + " -recurse 2147483647";
     const std::optional<std::string> inProcess;
@@ -97,7 +93,7 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wrapper.value_or("in this process:") + " " + c.arguments);
-        dir.write("out.tga", "old picture");
+        dir.write("o.tga", "old picture");
         const auto before = dir.entries();
         const auto [status, output] = run(c.wrapper, c.arguments);
         EXPECT_EQ(status, c.status);
@@ -108,13 +104,13 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
 
 TEST(Driver, SeveralThreadsGiveTheOneThreadBytes) {
     TempDir dir;
-    const std::string out = dir.path("out.tga");
+    const std::string out = dir.path("o.tga");
     std::vector<std::string> runs;
     for (const char* threads : {"1", "2", "5"}) {
         setenv("ORVANE_THREADS", threads, 1);
-        runs.push_back(
-            run({}, ORVANE_EXAMPLES_DIR "/showcase.ray 97 61 " + out + " -recurse 3").second);
-        runs.back() += readFile(out);
+        const std::string console =
+            run({}, ORVANE_EXAMPLES_DIR "/showcase.ray 97 61 " + out + " -recurse 3").second;
+        runs.push_back(console + readFile(out));
     }
     unsetenv("ORVANE_THREADS");
     EXPECT_TRUE(runs[1] == runs[0] && runs[2] == runs[0]) << "2 or 5 threads differ from 1";

@@ -35,7 +35,6 @@ TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
 TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironment) {
     unsetenv("ORVANE_THREADS");
     const int all = renderThreadCount();  // the processors this process may run on
-    EXPECT_GE(all, 1);
     const std::pair<const char*, int> cases[] = {
         {"3", 3},    {"1", 1},     {"256", 256},
         {"0", all},  {"257", all}, {"-2", all},

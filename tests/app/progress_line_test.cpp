@@ -8,8 +8,7 @@ TEST(ProgressLine, MarksEveryCeilingOfHeightOver75Rows) {
         const int rowsPerMark = (height + 74) / 75;
         ProgressLine line(height);
         for (int row = 1; row <= height; ++row) {
-            ASSERT_EQ(line.countRow(), row % rowsPerMark == 0)
-                << "height " << height << " row " << row;
+            ASSERT_EQ(line.countRow(), row % rowsPerMark == 0) << height << ", row " << row;
         }
     }
 }
