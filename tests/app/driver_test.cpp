@@ -86,6 +86,7 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         // The limit is in blocks of 512 or 1024 bytes; the picture takes 30044.
         {"trap '' XFSZ; ulimit -f 8;", sized("100 100"), 1, counts("10000")},
         {"ulimit -f 8;", sized("100 100"), 128 + SIGXFSZ, counts("10000")},
+        {"", "mirrors.ray 16 12 " + out + " -recurse 2147483647", 0, counts("192", "2147483647")},
         {interrupt("INT"), slow, 128 + SIGINT, ""},
         {interrupt("TERM"), slow, 128 + SIGTERM, ""},
         {"", scene + " 8 6 /dev/stdout | cat > " + out, 0,
