@@ -3,54 +3,46 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
-#include <memory>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/thread_count.h"
 
-namespace {
-
 TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
-    struct Case {
-        int rows;
-        int threads;
-    };
-    for (const Case c :
-         {Case{0, 4}, Case{1, 4}, Case{5, 1}, Case{5, 2}, Case{300, 3}, Case{3, 64}}) {
-        SCOPED_TRACE(testing::Message() << c.rows << " rows on " << c.threads << " threads");
-        const auto traced =
-            std::make_unique<std::atomic<int>[]>(static_cast<std::size_t>(c.rows) + 1);
-        std::vector<int> written;
+    const std::pair<int, int> cases[] = {{0, 4}, {1, 4}, {5, 1}, {5, 2}, {300, 3}, {3, 64}};
+    for (const auto& [rows, threads] : cases) {
+        SCOPED_TRACE(testing::Message() << rows << " rows on " << threads << " threads");
+        // How often each row was traced; at() ends the test on a row out of range.
+        std::vector<std::atomic<int>> traced(static_cast<std::size_t>(rows));
+        std::vector<std::pair<int, int>> written, expected;  // rows with their traces so far
         traceRowsInOrder(
-            c.rows, c.threads, [&](int row) { ++traced[static_cast<std::size_t>(row)]; },
+            rows, threads,
             [&](int row) {
-                EXPECT_EQ(traced[static_cast<std::size_t>(row)].load(), 1);
-                written.push_back(row);
-            });
-        ASSERT_EQ(written.size(), static_cast<std::size_t>(c.rows));
-        for (int row = 0; row < c.rows; ++row) {
-            EXPECT_EQ(written[static_cast<std::size_t>(row)], row);
-            EXPECT_EQ(traced[static_cast<std::size_t>(row)].load(), 1);
-        }
+                // The first row takes longest, so a write that does not wait for it shows.
+                if (row == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                ++traced.at(static_cast<std::size_t>(row));
+            },
+            [&](int row) { written.emplace_back(row, traced.at(static_cast<std::size_t>(row))); });
+        for (int row = 0; row < rows; ++row) expected.emplace_back(row, 1);
+        EXPECT_EQ(written, expected);
+        for (const std::atomic<int>& count : traced) EXPECT_EQ(count.load(), 1);
     }
 }
 
 TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironment) {
     unsetenv("ORVANE_THREADS");
-    const int processors = renderThreadCount();
-    EXPECT_GE(processors, 1);
-    struct Case {
-        const char* setting;
-        int threads;
+    const int all = renderThreadCount();  // the processors this process may run on
+    const std::pair<const char*, int> cases[] = {
+        {"3", 3},    {"1", 1},     {"256", 256},
+        {"0", all},  {"257", all}, {"-2", all},
+        {"2x", all}, {"", all},    {"99999999999999999999", all},
     };
-    for (const Case c : {Case{"3", 3}, Case{"1", 1}, Case{"256", 256}, Case{"0", processors},
-                         Case{"257", processors}, Case{"-2", processors}, Case{"2x", processors},
-                         Case{"", processors}, Case{"99999999999999999999", processors}}) {
-        setenv("ORVANE_THREADS", c.setting, 1);
-        EXPECT_EQ(renderThreadCount(), c.threads) << '"' << c.setting << '"';
+    for (const auto& [setting, threads] : cases) {
+        setenv("ORVANE_THREADS", setting, 1);
+        EXPECT_EQ(renderThreadCount(), threads) << '"' << setting << '"';
     }
     unsetenv("ORVANE_THREADS");
 }
-
-}  // namespace
