@@ -12,13 +12,11 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // The path of name inside the directory.
-    std::string path(const std::string& name) const;
+    std::string path(const std::string& name) const { return root_ + "/" + name; }
     // Writes bytes to name inside the directory and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
     // Every entry, hidden ones too, with what it holds: a regular file's bytes, "-> target" for
-    // a symbolic link, "folder" for a directory, "special" for anything else. Shows what a run
-    // left behind.
+    // a symbolic link, "folder" or "special" otherwise. Shows what a run left behind.
     std::map<std::string, std::string> entries() const;
 
 private:
@@ -30,8 +28,8 @@ std::string readFile(const std::string& path);
 // A stream whose written bytes can be read back: stands in for the console in tests.
 class CapturedStream {
 public:
-    CapturedStream();
-    ~CapturedStream();
+    CapturedStream() : file_(std::tmpfile()) {}
+    ~CapturedStream() { std::fclose(file_); }
     CapturedStream(const CapturedStream&) = delete;
     CapturedStream& operator=(const CapturedStream&) = delete;
 
