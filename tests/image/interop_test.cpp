@@ -1,6 +1,3 @@
-// Outside tools making the textures we read and reading the pictures we write. Skipped, naming the
-// packages, where the tools are missing.
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,10 +9,8 @@
 #include "shapes/sphere.h"
 #include "support/temp_file.h"
 
-namespace {
-
 // What a shell command, run in folder, printed on standard output, or "failed".
-std::string run(const std::string& folder, const std::string& command) {
+static std::string run(const std::string& folder, const std::string& command) {
     std::string quoted = "'";  // the folder as one shell word
     for (char c : folder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     std::FILE* pipe = popen(("cd " + quoted + "' && " + command).c_str(), "r");
@@ -24,23 +19,17 @@ std::string run(const std::string& folder, const std::string& command) {
     return pclose(pipe) == 0 ? printed : "failed";
 }
 
-}  // namespace
-
-// Photos made into textures by the README's and the manual page's command show as ImageMagick
-// shows them, and the Targa pictures we write of them read back the same in ImageMagick and netpbm.
+// Photos made into textures by the README's command show as ImageMagick shows them, and the Targa
+// pictures we write of them read back the same in ImageMagick and in netpbm.
 TEST(Interop, TexturesOfTheDocumentedCommandShowAndWriteAsImageMagickAndNetpbmShowThem) {
     // A look-alike of the same name does not print the real tool's version line.
     if (run(".", "convert -version").rfind("Version: ImageMagick", 0) != 0 ||
         run(".", "tgatoppm -version 2>&1").find("Netpbm") == std::string::npos)
         GTEST_SKIP() << "needs ImageMagick's convert and netpbm: packages imagemagick, netpbm";
-    const std::string docs = std::string(ORVANE_EXAMPLES_DIR) + "/../";
-    const std::string readme = readFile(docs + "README.md");
+    const std::string readme = readFile(std::string(ORVANE_EXAMPLES_DIR) + "/../README.md");
     const std::size_t start = readme.find("convert photo.jpg -resize");
     ASSERT_NE(start, std::string::npos);
     const std::string command = readme.substr(start, readme.find('\n', start) - start);
-    std::string manual = readFile(docs + "doc/Orvane.1.in");
-    for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.erase(at, 1);
-    EXPECT_NE(manual.find(command + "\n"), std::string::npos) << command;
     TempDir dir;
     const std::string folder = dir.path(""), wood = dir.path("wood.pcx");
     // Grey photographs once came out as three 24-bit planes without a palette; a tall one gets an
@@ -66,5 +55,4 @@ TEST(Interop, TexturesOfTheDocumentedCommandShowAndWriteAsImageMagickAndNetpbmSh
     // The photo's top row, red, is the file's first, which a sphere shows at its bottom.
     const Sphere ball(0, 0, 0, 10, 0, 0, 0, 0, 0, wood.c_str());
     EXPECT_GT(ball.redAt(Point(0, -10, 0)), ball.blueAt(Point(0, -10, 0)));
-    EXPECT_LT(ball.redAt(Point(0, 10, 0)), ball.blueAt(Point(0, 10, 0)));
 }

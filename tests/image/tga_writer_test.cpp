@@ -6,30 +6,26 @@
 
 #include "support/temp_file.h"
 
-namespace {
-
-const std::string kLead("\0\0\2\0\0\0\0\0\0\0\0\0", 12);  // uncompressed true colour, no map
-const std::string kFooter("\0\0\0\0\0\0\0\0TRUEVISION-XFILE.", 26);  // with its final NUL
 const std::string kPixelError =
     "ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n";
 
-}  // namespace
-
 TEST(TgaWriter, WritesHeaderPixelsAndFooterAtTheLastPixel) {
     TempDir dir;
-    const std::string one = dir.path("one.tga"), big = dir.path("big.tga");
     CapturedStream errors;
-    TgaWriter writer(2, 1, one.c_str(), errors.file());
+    TgaWriter writer(2, 1, dir.path("one.tga").c_str(), errors.file());
     writer.writePixel(255, 128, 0);
     writer.writePixel(256, -1, -256);  // each component keeps its low eight bits
     EXPECT_TRUE(writer.complete());
     writer.writePixel(1, 1, 1);  // one too many: reported, and the file stays as it was
-    EXPECT_EQ(readFile(one),
-              kLead + std::string("\2\0\1\0\x18\x20\0\x80\xff\0\xff\0", 12) + kFooter);
+    const char expected[] =
+        "\0\0\2\0\0\0\0\0\0\0\0\0\2\0\1\0\x18\x20"  // true colour, 2 × 1, top-left
+        "\0\x80\xff\0\xff\0"                        // blue, green, red
+        "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";        // the 2.0 footer, and its NUL
+    EXPECT_EQ(readFile(dir.path("one.tga")), std::string(expected, sizeof expected));
     EXPECT_EQ(errors.text(), kPixelError);
-    TgaWriter wide(256, 258, big.c_str());
+    TgaWriter wide(256, 258, dir.path("big.tga").c_str());
     for (int pixel = 0; pixel < 256 * 258; ++pixel) wide.writePixel(0, 0, 0);
-    EXPECT_EQ(readFile(big).substr(12, 4), std::string("\0\1\2\1", 4));
+    EXPECT_EQ(readFile(dir.path("big.tga")).substr(12, 4), std::string("\0\1\2\1", 4));
 }
 
 // Reported once: an output it cannot open, before each pixel's own line, and the first write that
