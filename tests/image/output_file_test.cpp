@@ -20,7 +20,7 @@ TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAsOpeningItWouldHave) {
     const mode_t saved = umask(027);
     for (const char* old : {"old", "open old", "real"}) {
         ASSERT_EQ(chmod(dir.write(old, "old").c_str(), 04604), 0);
-        ASSERT_TRUE(geteuid() != 0 || chown(dir.path(old).c_str(), 65534, 65534) == 0);
+        ASSERT_TRUE(geteuid() != 0 || chown(dir.path(old).c_str(), 65534, -1) == 0);
     }
     ASSERT_EQ(symlink("real", dir.path("link").c_str()), 0);
     ASSERT_EQ(symlink("ghost", dir.path("dangling").c_str()), 0);
@@ -49,10 +49,12 @@ TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAsOpeningItWouldHave) {
 TEST(OutputFile, SignalThatEndsTheProcessTakesTheTemporaryFileAlong) {
     TempDir dir;
     if (fork() == 0) {
-        // Without standard input, each temporary file gets descriptor 0, as good as any other.
+        // Temporary files on descriptor 0, as good as any other; an ignored signal stays ignored.
         close(0);
+        signal(SIGHUP, SIG_IGN);
         OutputFile(dir.path("first")).close();
         const OutputFile second(dir.path("second"));
+        raise(SIGHUP);
         raise(SIGTERM);
         _exit(0);
     }

@@ -47,8 +47,7 @@ TEST(PcxTexture, LooksUpThePaletteEntryOfEachPixelAsUnitFloats) {
     }
     EXPECT_EQ(std::tuple(texture.redAt(0, 0), texture.redAt(51, 0), texture.greenAt(0, 0)),
               std::tuple(0.0f, 0.2f, 1.0f));
-    // Outside the picture: the nearest edge pixel.
-    EXPECT_EQ(texture.redAt(-1, 1), texture.redAt(0, 1));
+    EXPECT_EQ(texture.redAt(-1, 1), texture.redAt(0, 1));  // outside: the nearest edge pixel
     EXPECT_EQ(texture.redAt(300, 2), texture.redAt(299, 1));
 }
 
@@ -63,12 +62,13 @@ TEST(PcxTexture, RefusesFilesItCannotShow) {
         {"wrong manufacturer", changed(0, "\x0b")},
         {"version 3", changed(1, "\x03")},
         {"xmax below xmin", changed(4, "\x01")},
-        {"65535 x 65535 window", changed(8, "\xff\xff\xff\xff")},
+        {"more pixels than its data can code", changed(8, std::string("\xdc\0\xdc", 3))},
         {"no palette marker", changed(valid.size() - 769, "\x0b")},
         {"palette over the header", dir.write("short", valid.substr(0, 127) + valid.substr(130))},
         {"a fifo, which would wait for a writer", dir.path("fifo")},
     };
     for (const auto& [name, path] : cases) EXPECT_FALSE(PcxTexture().load(path.c_str())) << name;
+    EXPECT_FALSE(PcxTexture().load(nullptr));
     EXPECT_TRUE(PcxTexture().load(dir.write("valid", valid).c_str()));
 }
 

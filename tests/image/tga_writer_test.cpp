@@ -36,8 +36,7 @@ TEST(TgaWriter, ReportsWhatItCannotWriteOnce) {
     CapturedStream errors;
     const std::string name = dir.path("no-such-dir/out.tga");
     TgaWriter unopened(2, 1, name.c_str(), errors.file());
-    unopened.writePixel(0, 0, 0);
-    unopened.writePixel(0, 0, 0);
+    for (int pixel = 0; pixel < 2; ++pixel) unopened.writePixel(0, 0, 0);
     EXPECT_EQ(errors.text(),
               "ERROR: Unable to write to " + name + ".\n" + kPixelError + kPixelError);
     for (std::uint32_t height = 1; height <= 3000; ++height) {
