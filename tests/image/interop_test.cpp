@@ -19,17 +19,18 @@ static std::string run(const std::string& folder, const std::string& command) {
     return pclose(pipe) == 0 ? printed : "failed";
 }
 
-// Photos made into textures by the README's command show as ImageMagick shows them, and the Targa
-// pictures we write of them read back the same in ImageMagick and in netpbm.
+// Photos made into textures by the command the README and the manual page give show as ImageMagick
+// shows them, and the Targa pictures we write of them read back the same in ImageMagick and netpbm.
 TEST(Interop, TexturesOfTheDocumentedCommandShowAndWriteAsImageMagickAndNetpbmShowThem) {
-    // A look-alike of the same name does not print the real tool's version line.
-    if (run(".", "convert -version").rfind("Version: ImageMagick", 0) != 0 ||
+    if (run(".", "convert -version").rfind("Version: ImageMagick", 0) != 0 ||  // no look-alike
         run(".", "tgatoppm -version 2>&1").find("Netpbm") == std::string::npos)
         GTEST_SKIP() << "needs ImageMagick's convert and netpbm: packages imagemagick, netpbm";
-    const std::string readme = readFile(std::string(ORVANE_EXAMPLES_DIR) + "/../README.md");
-    const std::size_t start = readme.find("convert photo.jpg -resize");
-    ASSERT_NE(start, std::string::npos);
-    const std::string command = readme.substr(start, readme.find('\n', start) - start);
+    std::string docs = readFile(ORVANE_EXAMPLES_DIR "/../README.md") +
+                       readFile(ORVANE_EXAMPLES_DIR "/../doc/Orvane.1.in");
+    for (std::size_t at; (at = docs.find("\\-")) != std::string::npos;) docs.erase(at, 1);
+    const std::size_t start = docs.find("convert photo.jpg -resize");
+    const std::string command = docs.substr(start, docs.find('\n', start) - start);
+    ASSERT_NE(docs.find(command + "\n", start + 1), std::string::npos) << command;
     TempDir dir;
     const std::string folder = dir.path(""), wood = dir.path("wood.pcx");
     // Grey photographs once came out as three 24-bit planes without a palette; a tall one gets an

@@ -6,7 +6,7 @@
 
 #include "support/temp_file.h"
 
-const std::string kPixelError =
+const std::string kPixelLine =
     "ERROR: Unable to write pixel. Writing more than (width*height) pixels?\n";
 
 TEST(TgaWriter, WritesHeaderPixelsAndFooterAtTheLastPixel) {
@@ -22,7 +22,7 @@ TEST(TgaWriter, WritesHeaderPixelsAndFooterAtTheLastPixel) {
         "\0\x80\xff\0\xff\0"                        // blue, green, red
         "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.";        // the 2.0 footer, and its NUL
     EXPECT_EQ(readFile(dir.path("one.tga")), std::string(expected, sizeof expected));
-    EXPECT_EQ(errors.text(), kPixelError);
+    EXPECT_EQ(errors.text(), kPixelLine);
     TgaWriter wide(256, 258, dir.path("big.tga").c_str());
     for (int pixel = 0; pixel < 256 * 258; ++pixel) wide.writePixel(0, 0, 0);
     EXPECT_EQ(readFile(dir.path("big.tga")).substr(12, 4), std::string("\0\1\2\1", 4));
@@ -37,8 +37,7 @@ TEST(TgaWriter, ReportsWhatItCannotWriteOnce) {
     const std::string name = dir.path("no-such-dir/out.tga");
     TgaWriter unopened(2, 1, name.c_str(), errors.file());
     for (int pixel = 0; pixel < 2; ++pixel) unopened.writePixel(0, 0, 0);
-    EXPECT_EQ(errors.text(),
-              "ERROR: Unable to write to " + name + ".\n" + kPixelError + kPixelError);
+    EXPECT_EQ(errors.text(), "ERROR: Unable to write to " + name + ".\n" + kPixelLine + kPixelLine);
     for (std::uint32_t height = 1; height <= 3000; ++height) {
         CapturedStream full;
         TgaWriter writer(1, height, "/dev/full", full.file());
