@@ -2,106 +2,64 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <map>
 #include <string>
+#include <utility>
 
+#include "image/file_identity.h"
 #include "support/temp_file.h"
-
-namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-// Lays out entries as TempDir::entries() shows them: "-> target" makes a symbolic link.
-void lay(const TempDir& dir, const Entries& entries) {
-    for (const auto& [name, content] : entries) {
-        if (content.rfind("-> ", 0) == 0) {
-            ASSERT_EQ(symlink(content.substr(3).c_str(), dir.path(name).c_str()), 0) << name;
-        } else {
-            dir.write(name, content);
-        }
-    }
-}
-
-struct stat statusOf(const std::string& path) {
-    struct stat status {};
-    stat(path.c_str(), &status);
-    return status;
-}
-
-}  // namespace
-
-TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAndLeavesNoTemporaryFile) {
-    struct Case {
-        const char* name;
-        Entries before;
-        bool close;
-        Entries after;
-        const char* temporaryPrefix;  // of the temporary file seen while open; none: direct
-    };
-    const Case cases[] = {
-        {"a new name, closed", {}, true, {{"out", "new"}}, ".out."},
-        {"a new name, left unclosed", {}, false, {}, ".out."},
-        {"an old file, closed", {{"out", "old"}}, true, {{"out", "new"}}, ".out."},
-        {"an old file, left unclosed", {{"out", "old"}}, false, {{"out", "old"}}, ".out."},
-        {"a link: the file it leads to is replaced",
-         {{"out", "-> real"}, {"real", "old"}},
-         true,
-         {{"out", "-> real"}, {"real", "new"}},
-         ".real."},
-        {"a link to nothing, written through",
-         {{"out", "-> real"}},
-         true,
-         {{"out", "-> real"}, {"real", "new"}},
-         nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        lay(dir, c.before);
-        {
-            OutputFile output(dir.path("out"));
-            ASSERT_NE(output.stream(), nullptr);
-            std::fputs("new", output.stream());
-            const Entries whileOpen = dir.entries();
-            for (const auto& [name, content] : c.before) EXPECT_EQ(whileOpen.at(name), content);
-            if (c.temporaryPrefix) {
-                ASSERT_EQ(whileOpen.size(), c.before.size() + 1);
-                const auto temporary = whileOpen.lower_bound(c.temporaryPrefix);
-                ASSERT_NE(temporary, whileOpen.end());
-                EXPECT_EQ(temporary->first.rfind(c.temporaryPrefix, 0), 0u) << temporary->first;
-                EXPECT_EQ(temporary->first.size(), std::string(c.temporaryPrefix).size() + 6);
-            }
-            if (c.close) {
-                EXPECT_TRUE(output.close());
-            }
-        }
-        EXPECT_EQ(dir.entries(), c.after);
-    }
-}
-
-TEST(OutputFile, GivesTheModeAndOwnerThatOpeningTheFileWouldHaveGiven) {
+TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAsOpeningItWouldHave) {
     TempDir dir;
     const mode_t saved = umask(027);
-    const auto writeThrough = [&](const std::string& name) {
-        OutputFile output(dir.path(name));
-        return output.stream() != nullptr && output.close();
-    };
-    EXPECT_TRUE(writeThrough("new"));
-    EXPECT_EQ(statusOf(dir.path("new")).st_mode & 07777, 0640u);
-    // An existing file keeps its mode, less what no picture needs; root can keep the owner too.
-    dir.write("old", "old");
-    ASSERT_EQ(chmod(dir.path("old").c_str(), 04604), 0);
-    const bool root = geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(chown(dir.path("old").c_str(), 65534, 65534), 0);
+    for (const char* old : {"old", "open old", "real"}) {
+        ASSERT_EQ(chmod(dir.write(old, "old").c_str(), 04604), 0);
+        ASSERT_TRUE(geteuid() != 0 || chown(dir.path(old).c_str(), 65534, -1) == 0);
     }
-    EXPECT_TRUE(writeThrough("old"));
-    const struct stat old = statusOf(dir.path("old"));
-    EXPECT_EQ(old.st_mode & 07777, 0604u);
-    if (root) {
-        EXPECT_EQ(old.st_uid, 65534u);
+    ASSERT_EQ(symlink("real", dir.path("link").c_str()), 0);
+    ASSERT_EQ(symlink("ghost", dir.path("dangling").c_str()), 0);
+    for (const std::string name : {"new", "old", "link", "dangling", "open new", "open old"}) {
+        OutputFile output(dir.path(name));
+        std::fputs("new", output.stream());
+        EXPECT_TRUE(name.rfind("open ", 0) == 0 || output.close()) << name;
+    }
+    // A link stays and the file it leads to is replaced, or made when there is none.
+    const Entries after = {{"new", "new"},      {"old", "new"},  {"open old", "old"},
+                           {"link", "-> real"}, {"real", "new"}, {"dangling", "-> ghost"},
+                           {"ghost", "new"}};
+    EXPECT_EQ(dir.entries(), after);
+    EXPECT_EQ(identityOf(dir.path("link").c_str()), identityOf(dir.path("real").c_str()));
+    EXPECT_FALSE(identityOf(dir.path("old").c_str()) == identityOf(dir.path("real").c_str()));
+    // A replaced file keeps its mode, less what no picture needs, and root can keep its owner.
+    for (const auto& [name, mode] : {std::pair("new", 0640u), {"old", 0604u}, {"real", 0604u}}) {
+        struct stat status {};
+        ASSERT_EQ(stat(dir.path(name).c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, mode) << name;
+        EXPECT_TRUE(geteuid() != 0 || status.st_uid == (mode == 0604u ? 65534u : 0u)) << name;
     }
     EXPECT_EQ(umask(saved), 027u);  // put back after each read
+}
+
+TEST(OutputFile, SignalThatEndsTheProcessTakesTheTemporaryFileAlong) {
+    TempDir dir;
+    if (fork() == 0) {
+        // Temporary files on descriptor 0, as good as any other; an ignored signal stays ignored.
+        close(0);
+        signal(SIGHUP, SIG_IGN);
+        OutputFile(dir.path("first")).close();
+        const OutputFile second(dir.path("second"));
+        raise(SIGHUP);
+        raise(SIGTERM);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_NE(wait(&status), -1);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(dir.entries(), (Entries{{"first", ""}}));
 }

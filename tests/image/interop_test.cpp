@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "image/pcx_texture.h"
+#include "image/tga_writer.h"
+#include "shapes/sphere.h"
+#include "support/temp_file.h"
+
+// What a shell command, run in folder, printed on standard output, or "failed".
+static std::string run(const std::string& folder, const std::string& command) {
+    std::string quoted = "'";  // the folder as one shell word
+    for (char c : folder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    std::FILE* pipe = popen(("cd " + quoted + "' && " + command).c_str(), "r");
+    std::string printed;
+    for (int c; (c = std::fgetc(pipe)) != EOF;) printed += static_cast<char>(c);
+    return pclose(pipe) == 0 ? printed : "failed";
+}
+
+// Photos made into textures by the command the README and the manual page give show as ImageMagick
+// shows them, and the Targa pictures we write of them read back the same in ImageMagick and netpbm.
+TEST(Interop, TexturesOfTheDocumentedCommandShowAndWriteAsImageMagickAndNetpbmShowThem) {
+    if (run(".", "convert -version").rfind("Version: ImageMagick", 0) != 0 ||  // no look-alike
+        run(".", "tgatoppm -version 2>&1").find("Netpbm") == std::string::npos)
+        GTEST_SKIP() << "needs ImageMagick's convert and netpbm: packages imagemagick, netpbm";
+    std::string docs = readFile(ORVANE_EXAMPLES_DIR "/../README.md") +
+                       readFile(ORVANE_EXAMPLES_DIR "/../doc/Orvane.1.in");
+    for (std::size_t at; (at = docs.find("\\-")) != std::string::npos;) docs.erase(at, 1);
+    const std::size_t start = docs.find("convert photo.jpg -resize");
+    const std::string command = docs.substr(start, docs.find('\n', start) - start);
+    ASSERT_NE(docs.find(command + "\n", start + 1), std::string::npos) << command;
+    TempDir dir;
+    const std::string folder = dir.path(""), wood = dir.path("wood.pcx");
+    // Grey photographs once came out as three 24-bit planes without a palette; a tall one gets an
+    // odd width, where a pad byte would shift every later row; one colour might take fewer bits.
+    for (const std::string photo :
+         {"256x192 gradient:gray20-gray80", "320x240 gradient:gray20-gray80",
+          "239x320 gradient:red-blue", "7x5 xc:navy", "320x240 gradient:red-blue"}) {
+        SCOPED_TRACE(photo);
+        ASSERT_NE(run(folder, "convert -size " + photo + " photo.jpg && " + command), "failed");
+        PcxTexture texture;
+        ASSERT_TRUE(texture.load(wood.c_str()));
+        TgaWriter writer(texture.width, texture.height, dir.path("shown.tga").c_str());
+        const auto level = [](float unit) { return static_cast<int>(std::lround(unit * 255)); };
+        for (int pixel = 0; pixel < texture.width * texture.height; ++pixel) {
+            const int u = pixel % texture.width, v = pixel / texture.width;
+            writer.writePixel(level(texture.redAt(u, v)), level(texture.greenAt(u, v)),
+                              level(texture.blueAt(u, v)));
+        }
+        const std::string shown = run(folder, "convert wood.pcx ppm:-");
+        EXPECT_EQ(run(folder, "convert shown.tga ppm:-"), shown);
+        EXPECT_EQ(run(folder, "tgatoppm shown.tga 2>/dev/null"), shown);
+    }
+    // The photo's top row, red, is the file's first, which a sphere shows at its bottom.
+    const Sphere ball(0, 0, 0, 10, 0, 0, 0, 0, 0, wood.c_str());
+    EXPECT_GT(ball.redAt(Point(0, -10, 0)), ball.blueAt(Point(0, -10, 0)));
+}
