@@ -1,29 +1,23 @@
 // Feeds every file of a corpus folder to the fuzz harness linked beside it, as libFuzzer would, so
-// that the normal suite holds every stored input to the harness's checks without libFuzzer:
+// that the normal suite holds every stored input to the harness's checks:
 //   replay_<target> <corpus folder>
 // A broken check aborts the process after the input's name has been printed.
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
+
+#include "support/temp_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
-        return 2;
-    }
+    if (argc != 2) return 2;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
         std::printf("%s\n", entry.path().filename().c_str());
         std::fflush(stdout);
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const std::string bytes = readFile(entry.path());
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         ++inputs;
     }
