@@ -70,15 +70,20 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
         float value;
         const char* const end = readShortDecimal(first, last, value);
         if (end == nullptr) continue;
-        // Whatever it takes is a whole number: a digit never follows it.
-        ASSERT_TRUE(end > first && (end == last || *end < '0' || *end > '9')) << text;
-        if (end < last && *end != ' ') continue;
         ++taken;
-        const std::string seen(first, last);
+        // What it takes is a whole decimal as strtof reads it, and where a blank or the end of
+        // the text follows, strtof stops there too.
+        ASSERT_TRUE(end > first && (end == last || *end < '0' || *end > '9')) << text;
+        const std::string seen(first, end == last || *end == ' ' ? last : end);
         char* expectedEnd;
         const float expected = std::strtof(seen.c_str(), &expectedEnd);
         ASSERT_EQ(end - first, expectedEnd - seen.c_str()) << text;
         ASSERT_EQ(bitsOf(value), bitsOf(expected)) << text;
+    }
+    // The spellings it is for are all taken.
+    for (const std::string text : {"+7", "-2.5E+3", "1e-5 x", "0.125", "9007199254740992e-22"}) {
+        float value;
+        EXPECT_NE(readShortDecimal(text.data(), text.data() + text.size(), value), nullptr) << text;
     }
     // Most of them, or the quick path would be seldom taken.
     EXPECT_GT(taken, count / 3);
