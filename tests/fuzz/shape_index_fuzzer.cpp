@@ -1,5 +1,4 @@
-// Bytes as shapes and rays: the shape index must answer every ray exactly as testing each shape in
-// file order does, for the nearest hit and for the shadow query of every shape.
+// Bytes as shapes and rays, which the shape index must answer exactly as testing every shape does.
 
 #include <cstddef>
 #include <cstdint>

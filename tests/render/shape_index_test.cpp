@@ -7,9 +7,8 @@
 #include "support/scan_every_shape.h"
 #include "support/seeded_draws.h"
 
-// Up to 300 balls (some inside out, some twice, where the earlier must win), tubes and planes at
-// one scale, met by rays from the eye, from a light, from a surface outward, and grazing a
-// silhouette.
+// Up to 300 balls (some inside out, some twice: the earlier wins), tubes and planes at one scale,
+// met by rays from the eye, from a light, from a surface outward and grazing a silhouette.
 TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
     for (const float scale : {1e-3f, 1.0f, 30.0f, 1000.0f, 1e6f}) {
         for (unsigned seed = 1; seed <= 12; ++seed) {
@@ -54,9 +53,9 @@ TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
     }
 }
 
-// The rays that try the boxes' widening hardest: those the float hit test still reports as hits
-// although they pass the shape by as much as its rounding allows. Balls and tubes are seen from
-// near and far, and tubes also far from the scene origin, where their test rounds most.
+// The rays that try the boxes' widening hardest: those the float hit test reports though they pass
+// the shape by as much as its rounding allows, from near and far, and tubes far out, where their
+// test rounds most.
 TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
     SeededDraws draw{std::mt19937(7)};
     int reported = 0;
@@ -100,6 +99,5 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
             ASSERT_STREQ(unlikeScan(shapes, index, ray, 0, shapes.size()), nullptr);
         }
     }
-    // Most trials must meet rays that the hit test reports.
-    EXPECT_GT(reported, 20000);
+    EXPECT_GT(reported, 20000);  // a sixth of the rays, so the search does go past the rims
 }

@@ -77,8 +77,7 @@ TEST(Tracer, WorkedExamples) {
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(rgb(trace(c.ray, c.shapes, c.lights, c.depth)), c.expected);
+        EXPECT_EQ(rgb(trace(c.ray, c.shapes, c.lights, c.depth)), c.expected) << &c - cases;
     }
     // Off the axis, the highlight lies where the light's mirror image meets the eye at z = 256.
     const float seen = trace(primaryRay(0, -200), shapeList(plane({}, 0, 1e6f, 1, 200)),
@@ -91,8 +90,7 @@ TEST(Lighting, WorkedExamples) {
     const Plane floor(0, 1, 0, 0, 1, 1, 1, 0, 0, nullptr);  // y = 0, normal (0, 1, 0) everywhere
     const Point o;
     const float h = 0.7071068f;  // cosine of 45 degrees
-    // The diffuse term is the cosine to the light, 0 in the tangent plane, behind the surface and
-    // at the point itself.
+    // The diffuse term is the cosine to the light: 0 in the tangent plane, behind and at the point.
     EXPECT_EQ(diffuseTerm(floor, o, Light({0, 10, 0}, 1, 1, 1)), 1.0f);
     for (const Point& light : {Point(10, 0, 0), Point(0, -10, 0), Point(0, 0, 0)}) {
         EXPECT_EQ(diffuseTerm(floor, o, Light(light, 1, 1, 1)), 0.0f) << light.x << ',' << light.y;

@@ -11,6 +11,5 @@ struct SeededDraws {
     Real uniform(Real low, Real high) {
         return std::uniform_real_distribution<Real>(low, high)(random);
     }
-    // One of 0 .. count - 1.
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
 };
