@@ -16,6 +16,7 @@ namespace {
 
 using Rgb = std::array<float, 3>;
 Rgb rgb(const Color& c) { return {c.red, c.green, c.blue}; }
+Rgb xyz(const Vector& v) { return {v.x, v.y, v.z}; }
 
 template <typename... Shapes>
 ShapeList shapeList(Shapes... shapes) {
@@ -48,9 +49,8 @@ TEST(Tracer, WorkedExamples) {
     const Light aslant({0, 10, 10}, 1, 1, 1);  // diffuse term d, about 0.707
     const float d = diffuseTerm(*plane({}), Point(), aslant);
     const Light atEye({0, 0, 256}, 1, 1, 1);
-    // A light below the floor adds its colour, scaled by the diffuse term of the one above.
-    const Light redBelow({0, -10, 0}, 1, 0, 0);
-    const Light blueAbove({0, 10, 0}, 0, 0, 1);
+    // A red light below the floor adds its colour, scaled by the diffuse term of a blue one above.
+    const LightList belowAndAbove = {Light({0, -10, 0}, 1, 0, 0), Light({0, 10, 0}, 0, 0, 1)};
     // Lit from midway, every hit on the bounce between the mirrors has diffuse term 1. To depth n,
     // floor(n) = (0.5, 0, 0) + 0.5 ceiling(n - 1) and ceiling(n) = (0, 0.5, 0) + 0.5 floor(n - 1).
     const LightList midway = {Light({0, 5, 0}, 1, 1, 1)};
@@ -65,7 +65,7 @@ TEST(Tracer, WorkedExamples) {
         {0, down, shapeList(plane({1, 0, 0}), plane({0, 1, 0})), {aslant}, {d, 0, 0}},  // tie
         {0, primaryRay(0, 0), shapeList(sphere({}, 50, {1, 0.5f, 0}, 20)), {atEye}, {1, 1, 1}},
         {0, down, shapeList(plane({1, 1, 1}), sphere({0, 8, 0}, 1, {}, 1)), {above}, {}},  // shadow
-        {0, down, shapeList(plane({1, 1, 1})), {redBelow, blueAbove}, {1, 0, 1}},
+        {0, down, shapeList(plane({1, 1, 1})), belowAndAbove, {1, 0, 1}},
         {0, down, shapeList(plane({0.25f, 0.5f, 1})), {above, aslant}, {0.25f, 0.5f, 1}},
         {0, down, shapeList(plane({}, 0, 0)), {aslant}, {d, d, d}},  // specularity 0 whitens
         {0, down, shapeList(plane({-0.5f, 2, 0.5f})), {above}, {-0.5f, 1, 0.5f}},  // no lower clamp
@@ -77,12 +77,34 @@ TEST(Tracer, WorkedExamples) {
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        EXPECT_EQ(rgb(trace(c.ray, c.shapes, c.lights, c.depth)), c.expected);
+        EXPECT_EQ(rgb(trace(c.ray, c.shapes, c.lights, c.depth)), c.expected) << &c - cases;
     }
     // Off the axis, the highlight lies where the light's mirror image meets the eye at z = 256.
     const float seen = trace(primaryRay(0, -200), shapeList(plane({}, 0, 1e6f, 1, 200)),
                              {Light({0, 0, -256}, 1, 1, 1)}, 0)
                            .red;
     EXPECT_NEAR(seen, 200 / std::hypot(200.0f, 256.0f), 1e-4f);
+}
+
+TEST(Lighting, WorkedExamples) {
+    const Plane floor(0, 1, 0, 0, 1, 1, 1, 0, 0, nullptr);  // y = 0, normal (0, 1, 0) everywhere
+    const Point o;
+    const float h = 0.7071068f;  // cosine of 45 degrees
+    // The diffuse term is the cosine to the light: 0 in the tangent plane, behind and at the point.
+    EXPECT_EQ(diffuseTerm(floor, o, Light({0, 10, 0}, 1, 1, 1)), 1.0f);
+    for (const Point& light : {Point(10, 0, 0), Point(0, -10, 0), Point(0, 0, 0)}) {
+        EXPECT_EQ(diffuseTerm(floor, o, Light(light, 1, 1, 1)), 0.0f) << light.x << ',' << light.y;
+    }
+    // A light's direction from behind is kept; a reflected ray is mirrored and starts 0.0001 off
+    // the tangent plane, 0.00014142 along its direction.
+    EXPECT_EQ(xyz(reflectDirection(floor, Vector(0, 1, 0), o)), (Rgb{0, 1, 0}));
+    const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
+    ASSERT_TRUE(ray.has_value());
+    EXPECT_EQ(xyz(ray->direction), (Rgb{h, h, 0}));
+    EXPECT_NEAR(ray->origin.x, 0.0001, 1e-9);
+    EXPECT_NEAR(ray->origin.y, 0.0001, 1e-9);
+    // None where the cosine k is 0 (grazing, or from behind) or 0.0001 / k overflows a float.
+    for (const Vector& direction : {Vector(1, 0, 0), Vector(0, 1, 0), Vector(1, -1e-43f, 0)}) {
+        EXPECT_FALSE(reflectedRay(floor, Ray(o, direction), o).has_value()) << direction.y;
+    }
 }

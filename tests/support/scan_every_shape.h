@@ -4,29 +4,44 @@
 #include <limits>
 
 #include "render/shape_index.h"
-#include "shapes/shape.h"
+#include "shapes/cylinder.h"
+#include "shapes/plane.h"
+#include "shapes/sphere.h"
 
-// Every shape tested in file order: the answer the shape index must give.
-inline ShapeIndex::Hit scanEveryShape(const ShapeList& shapes, const Ray& ray) {
-    ShapeIndex::Hit best;
-    best.distance = std::numeric_limits<float>::max();
+// A white matte ball (kind 0), tube (1) or plane (2) of the shape's first four or five numbers.
+inline std::unique_ptr<Shape> plainShape(int kind, float a, float b, float c, float d, float e) {
+    if (kind == 0) return std::make_unique<Sphere>(a, b, c, d, 1, 1, 1, 0, 1, nullptr);
+    if (kind == 1) return std::make_unique<Cylinder>(a, b, c, d, e, 1, 1, 1, 0, 1, nullptr);
+    return std::make_unique<Plane>(a, b, c, d, 1, 1, 1, 0, 1, nullptr);
+}
+
+// Why the index answers the ray otherwise than testing every shape in file order, or null: the
+// nearest hit to the bit, and the shadow query for the nearest shape and those at from .. to - 1.
+inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, const Ray& ray,
+                              std::size_t from, std::size_t to) {
+    ShapeIndex::Hit scan;
+    scan.distance = std::numeric_limits<float>::max();
     for (std::size_t position = 0; position < shapes.size(); ++position) {
         Point point;
         float distance;
-        if (shapes[position]->intersect(ray, point, distance) && distance < best.distance) {
-            best = {shapes[position].get(), position, point, distance};
+        if (shapes[position]->intersect(ray, point, distance) && distance < scan.distance) {
+            scan = {shapes[position].get(), position, point, distance};
         }
     }
-    return best;
-}
-
-inline bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-// Whether two answers are the same shape at the same distance and point, to the bit.
-inline bool sameHit(const ShapeIndex::Hit& a, const ShapeIndex::Hit& b) {
-    if (a.shape != b.shape) return false;
-    if (a.shape == nullptr) return true;
-    return a.position == b.position && sameBits(a.distance, b.distance) &&
-           sameBits(a.point.x, b.point.x) && sameBits(a.point.y, b.point.y) &&
-           sameBits(a.point.z, b.point.z);
+    const ShapeIndex::Hit hit = index.nearest(ray);
+    const bool missed = scan.shape == nullptr;
+    // Bit for bit: == would take -0 for 0.
+    if (hit.shape != scan.shape ||
+        (!missed && (hit.position != scan.position ||
+                     std::memcmp(&hit.point, &scan.point, sizeof hit.point) != 0 ||
+                     std::memcmp(&hit.distance, &scan.distance, sizeof hit.distance) != 0))) {
+        return "another nearest hit";
+    }
+    if (!missed && !index.nearestIs(ray, scan.position)) return "another shadow answer";
+    for (std::size_t position = from; position < to; ++position) {
+        if (index.nearestIs(ray, position) != (!missed && position == scan.position)) {
+            return "another shadow answer";
+        }
+    }
+    return nullptr;
 }

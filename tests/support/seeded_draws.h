@@ -3,17 +3,13 @@
 #include <random>
 
 // Seeded draws for the property tests, so that every run tries the same cases.
-class SeededDraws {
-public:
-    explicit SeededDraws(unsigned seed) : random_(seed) {}
+struct SeededDraws {
+    std::mt19937 random;
 
-    // Uniform in [low, high).
-    float uniform(float low, float high) {
-        return std::uniform_real_distribution<float>(low, high)(random_);
+    // Uniform in [low, high), in the precision of the bounds.
+    template <typename Real>
+    Real uniform(Real low, Real high) {
+        return std::uniform_real_distribution<Real>(low, high)(random);
     }
-    // One of 0 .. count - 1.
-    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-
-private:
-    std::mt19937 random_;
+    int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
 };
