@@ -71,8 +71,9 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
         const double rise = tubes ? 0.0 : draw.uniform(-0.7, 0.7);
         const double flat = std::sqrt(1.0 - rise * rise);
         ShapeList shapes;
-        for (int i = 0; i < 9; ++i) {
-            // The first, the target, at the centre; the others around it, no larger.
+        for (int i = 0; i < 40; ++i) {
+            // The first, the target, at the centre; the others around it, no larger, and enough of
+            // them that boxes hold boxes.
             const double spread = i == 0 ? 0.0 : 30 * radius;
             const Point at(center.x + draw.uniform(-spread, spread),
                            center.y + draw.uniform(-spread, spread),
