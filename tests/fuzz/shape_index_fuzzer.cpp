@@ -26,9 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const ShapeIndex index(shapes);
     do {
-        const Point origin(number(), number(), number());
+        // Declarators, unlike a call's arguments, are read in order: x, y, z as stored.
+        const float ox = number(), oy = number(), oz = number();
         const float x = number(), y = number(), z = number();
-        const char* difference = unlikeScan(shapes, index, Ray(origin, x, y, z), 0, shapes.size());
+        const Ray ray(Point(ox, oy, oz), x, y, z);
+        const char* difference = unlikeScan(shapes, index, ray, 0, shapes.size());
         if (difference != nullptr) fuzzFinding(difference);
     } while (offset < size);
     return 0;
