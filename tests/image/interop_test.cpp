@@ -6,14 +6,11 @@
 
 #include "image/pcx_texture.h"
 #include "image/tga_writer.h"
-#include "shapes/sphere.h"
 #include "support/temp_file.h"
 
 // What a shell command, run in folder, printed on standard output, or "failed".
 static std::string run(const std::string& folder, const std::string& command) {
-    std::string quoted = "'";  // the folder as one shell word
-    for (char c : folder) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    std::FILE* pipe = popen(("cd " + quoted + "' && " + command).c_str(), "r");
+    std::FILE* pipe = popen(("cd '" + folder + "' && " + command).c_str(), "r");
     std::string printed;
     for (int c; (c = std::fgetc(pipe)) != EOF;) printed += static_cast<char>(c);
     return pclose(pipe) == 0 ? printed : "failed";
@@ -32,28 +29,25 @@ TEST(Interop, TexturesOfTheDocumentedCommandShowAndWriteAsImageMagickAndNetpbmSh
     const std::string command = docs.substr(start, docs.find('\n', start) - start);
     ASSERT_NE(docs.find(command + "\n", start + 1), std::string::npos) << command;
     TempDir dir;
-    const std::string folder = dir.path(""), wood = dir.path("wood.pcx");
     // Grey photographs once came out as three 24-bit planes without a palette; a tall one gets an
     // odd width, where a pad byte would shift every later row; one colour might take fewer bits.
     for (const std::string photo :
          {"256x192 gradient:gray20-gray80", "320x240 gradient:gray20-gray80",
           "239x320 gradient:red-blue", "7x5 xc:navy", "320x240 gradient:red-blue"}) {
         SCOPED_TRACE(photo);
-        ASSERT_NE(run(folder, "convert -size " + photo + " photo.jpg && " + command), "failed");
+        ASSERT_NE(run(dir.path(""), "convert -size " + photo + " photo.jpg && " + command),
+                  "failed");
         PcxTexture texture;
-        ASSERT_TRUE(texture.load(wood.c_str()));
+        ASSERT_TRUE(texture.load(dir.path("wood.pcx").c_str()));
         TgaWriter writer(texture.width, texture.height, dir.path("shown.tga").c_str());
-        const auto level = [](float unit) { return static_cast<int>(std::lround(unit * 255)); };
         for (int pixel = 0; pixel < texture.width * texture.height; ++pixel) {
             const int u = pixel % texture.width, v = pixel / texture.width;
-            writer.writePixel(level(texture.redAt(u, v)), level(texture.greenAt(u, v)),
-                              level(texture.blueAt(u, v)));
+            writer.writePixel(std::lround(texture.redAt(u, v) * 255),
+                              std::lround(texture.greenAt(u, v) * 255),
+                              std::lround(texture.blueAt(u, v) * 255));
         }
-        const std::string shown = run(folder, "convert wood.pcx ppm:-");
-        EXPECT_EQ(run(folder, "convert shown.tga ppm:-"), shown);
-        EXPECT_EQ(run(folder, "tgatoppm shown.tga 2>/dev/null"), shown);
+        const std::string shown = run(dir.path(""), "convert wood.pcx ppm:-");
+        EXPECT_EQ(run(dir.path(""), "convert shown.tga ppm:-"), shown);
+        EXPECT_EQ(run(dir.path(""), "tgatoppm shown.tga 2>/dev/null"), shown);
     }
-    // The photo's top row, red, is the file's first, which a sphere shows at its bottom.
-    const Sphere ball(0, 0, 0, 10, 0, 0, 0, 0, 0, wood.c_str());
-    EXPECT_GT(ball.redAt(Point(0, -10, 0)), ball.blueAt(Point(0, -10, 0)));
 }
