@@ -20,11 +20,9 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
     const auto changed = [&](std::size_t at, const std::string& bytes) {
         return std::string(valid).replace(at, bytes.size(), bytes);
     };
-    const auto coded = [](std::vector<unsigned char> data) {  // 2 × 2, a palette of empty runs
-        PcxFile file(2, 2);
-        file.data = std::move(data);
-        std::string bytes = file.bytes();
-        return bytes.replace(bytes.size() - 768, 768, 768, '\xC0');
+    const std::string square = PcxFile(2, 2).bytes().substr(0, 128);  // a 2 × 2 picture's header
+    const auto coded = [&](const std::vector<unsigned char>& data) {  // palette: empty runs
+        return square + std::string(data.begin(), data.end()) + '\x0c' + std::string(768, '\xC0');
     };
     const std::tuple<const char*, std::string, std::vector<int>> cases[] = {
         {"literals and a run of one", coded({0x05, 0xC1, 0xC8, 0x03, 0x00}), {5, 200, 3, 0}},

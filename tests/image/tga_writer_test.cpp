@@ -28,9 +28,8 @@ TEST(TgaWriter, WritesHeaderPixelsAndFooterAtTheLastPixel) {
     EXPECT_EQ(readFile(dir.path("big.tga")).substr(12, 4), std::string("\0\1\2\1", 4));
 }
 
-// Reported once: an output it cannot open, before each pixel's own line, and the first write that
-// fails on a full device, after which the rest are dropped. A stream buffers a few KiB, so that
-// write is the flush, the footer's signature or a pixel, as the picture grows.
+// Reported once: an output it cannot open, before each pixel's own line, and the first failing
+// write on a full device (the flush, the footer or a pixel as the picture grows), then silence.
 TEST(TgaWriter, ReportsWhatItCannotWriteOnce) {
     TempDir dir;
     CapturedStream errors;
