@@ -6,7 +6,6 @@
 #include <cmath>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "image/texture_cache.h"
