@@ -35,10 +35,9 @@ std::pair<int, std::string> run(const std::string& wrapper, const std::string& a
 
 TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     TempDir dir;
-    const std::string scene = dir.write("s.ray", "Light 1 2 3 1 1 1\n"), out = dir.path("o.tga");
+    const std::string scene = dir.write("s.ray", ""), out = dir.path("o.tga");
     const std::string echo =
-        "-------------- Building Scene -------------\nCamera: Position "
-        "(0,0,256)\nLight: Position (1,2,3) Color (1,1,1)\n";
+        "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
     const auto sized = [&](const std::string& size) { return scene + " " + size + " " + out; };
     const std::string refused = "ERROR: Picture sides must be 1 to 65535 pixels, not ";
     // Interrupts once the temporary file shows that rendering has begun.
