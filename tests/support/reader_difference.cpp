@@ -1,65 +1,148 @@
 #include "support/reader_difference.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
-#include <sstream>
 
+#include "image/texture_cache.h"
+#include "render/tracer.h"
 #include "scene/scene_input.h"
 #include "scene/scene_reader.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/sphere.h"
-#include "support/stdio_scene_reader.h"
+#include "support/temp_file.h"
 
 namespace {
 
-std::uint32_t bits(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
+// Each float's bit pattern after a blank.
+std::string bits(std::initializer_list<float> values) {
+    std::string text;
+    for (const float value : values) {
+        std::uint32_t word;
+        std::memcpy(&word, &value, sizeof word);
+        text += ' ' + std::to_string(word);
+    }
+    return text;
 }
 
-// What a reader wrote to the console, then every object read, one line each: its kind and its
-// fields as bit patterns.
-template <typename Reader>
-std::string load(Reader read, const std::string& path) {
-    ShapeList shapes;
-    LightList lights;
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* console = open_memstream(&text, &size);
-    if (console == nullptr) std::abort();
-    read(path.c_str(), shapes, lights, console);
-    std::fclose(console);
-    std::ostringstream out;
-    out << std::string(text, size) << "\nobjects\n" << std::hex;
-    std::free(text);
-    const auto put = [&](std::initializer_list<float> values) {
-        for (float value : values) out << ' ' << bits(value);
-    };
+std::string sizeOf(const std::shared_ptr<const PcxTexture>& texture) {
+    return ' ' + std::to_string(texture ? texture->width * 65536 + texture->height : -1);
+}
+
+bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The first 255 characters of the next token, read with fgetc.
+SceneInput::Token readStdioToken(std::FILE* file) {
+    SceneInput::Token token;
+    int c = std::fgetc(file);
+    while (isBlank(c)) c = std::fgetc(file);
+    for (; c != EOF && !isBlank(c); c = std::fgetc(file)) {
+        if (token.text.size() < 255) {
+            token.text.push_back(static_cast<char>(c));
+        } else {
+            token.tooLong = true;
+        }
+    }
+    if (c != EOF) std::ungetc(c, file);
+    return token;
+}
+
+float readStdioNumber(std::FILE* file) {
+    float value;
+    return std::fscanf(file, "%f", &value) == 1 ? value : 0.0f;
+}
+
+struct Kind {
+    const char* keyword;
+    int count;         // numbers after it, then a texture name but for a light
+    const char* echo;  // a shape's ends before the texture name
+};
+const Kind kKinds[] = {
+    {"Sphere", 9,
+     "Sphere: Center (%g,%g,%g) Radius (%g) Color (%g,%g,%g) Reflectivity (%g) Specularity (%g) "
+     "TextureFile ("},
+    {"Cylinder", 10,
+     "Cylinder: Center (%g,%g,%g) Radius (%g) Height (%g) Color (%g,%g,%g) Reflectivity (%g) "
+     "Specular (%g) TextureFile ("},
+    {"Plane", 9,
+     "Plane: Equation (%g,%g,%g,%g) Color (%g,%g,%g) Reflectivity (%g) Specular (%g) "
+     "TextureFile ("},
+    {"Light", 6, "Light: Position (%g,%g,%g) Color (%g,%g,%g)\n"},
+};
+
+// The stdio loader's console bytes, then its objects as dump() lists them.
+std::string readWithStdio(const char* fileName) {
+    // A folder opens, but its first read fails.
+    std::FILE* file = std::fopen(fileName, "r");
+    if (file != nullptr && (std::ungetc(std::fgetc(file), file), std::ferror(file))) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    if (file == nullptr) return "ERROR: Unable to open file \"" + std::string(fileName) + "\"\n\n";
+    std::string console =
+        "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
+    std::string shapes;
+    std::string lights;
+    TextureCache textures;
+    for (;;) {
+        const SceneInput::Token word = readStdioToken(file);
+        if (std::feof(file) || std::ferror(file)) break;
+        const Kind* kind = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const Kind& k) {
+            return !word.tooLong && word.text == k.keyword;
+        });
+        // Tokens are echoed as read, NULs included.
+        if (kind == std::end(kKinds)) {
+            console += "UNKNOWN PRIMITIVE: \"" + word.text + "\"\n";
+            continue;
+        }
+        float v[10] = {};
+        for (int i = 0; i < kind->count; ++i) v[i] = readStdioNumber(file);
+        char echo[512];
+        console.append(echo, static_cast<std::size_t>(std::snprintf(echo, sizeof echo, kind->echo,
+                                                                    v[0], v[1], v[2], v[3], v[4],
+                                                                    v[5], v[6], v[7], v[8], v[9])));
+        const bool light = kind->keyword[0] == 'L';
+        std::string& objects = light ? lights : shapes;
+        objects += kind->keyword[0];
+        for (int i = 0; i < kind->count; ++i) objects += bits({v[i]});
+        if (!light) {
+            const SceneInput::Token texture = readStdioToken(file);
+            console += texture.text + ")\n";
+            // A cut name, or one holding a NUL, names no file.
+            const bool usable = !texture.tooLong && texture.text.find('\0') == std::string::npos;
+            objects += sizeOf(textures.find(usable ? texture.text.c_str() : nullptr));
+        }
+        objects += '\n';
+    }
+    std::fclose(file);
+    return console + '\n' + shapes + lights;
+}
+
+// Shapes, then lights: a kind letter, the numbers in file order as bit patterns and a shape's
+// texture size.
+std::string dump(const ShapeList& shapes, const LightList& lights) {
+    std::string out;
     for (const auto& shape : shapes) {
         if (const auto* s = dynamic_cast<const Sphere*>(shape.get())) {
-            out << 's';
-            put({s->center.x, s->center.y, s->center.z, s->radius});
+            out += 'S' + bits({s->center.x, s->center.y, s->center.z, s->radius});
         } else if (const auto* c = dynamic_cast<const Cylinder*>(shape.get())) {
-            out << 'c';
-            put({c->center.x, c->center.y, c->center.z, c->radius, c->height});
+            out += 'C' + bits({c->center.x, c->center.y, c->center.z, c->radius, c->height});
         } else if (const auto* p = dynamic_cast<const Plane*>(shape.get())) {
-            out << 'p';
-            put({p->a, p->b, p->c, p->d});
+            out += 'P' + bits({p->a, p->b, p->c, p->d});
         }
-        put({shape->red, shape->green, shape->blue, shape->reflectivity, shape->specularity});
-        out << ' ' << shape->textured << ' ' << shape->halfWidth << ' ' << shape->halfHeight << ' '
-            << (shape->texture ? shape->texture->width * 65536 + shape->texture->height : -1)
-            << '\n';
+        out +=
+            bits({shape->red, shape->green, shape->blue, shape->reflectivity, shape->specularity}) +
+            sizeOf(shape->texture) + '\n';
     }
     for (const Light& light : lights) {
-        put({light.position.x, light.position.y, light.position.z, light.color.red,
-             light.color.green, light.color.blue});
-        out << '\n';
+        out += 'L' +
+               bits({light.position.x, light.position.y, light.position.z, light.color.red,
+                     light.color.green, light.color.blue}) +
+               '\n';
     }
-    return out.str();
+    return out;
 }
 
 // Where two texts part, with a little of each from there on.
@@ -71,41 +154,47 @@ std::string difference(const std::string& got, const std::string& expected) {
            "\" instead of \"" + expected.substr(at, 60) + "\"";
 }
 
-}  // namespace
-
-std::string readerDifference(const std::string& path) {
-    const auto blocks = [](const char* name, ShapeList& shapes, LightList& lights,
-                           std::FILE* console) { SceneReader(name, shapes, lights, console); };
-    return difference(load(blocks, path), load(readSceneWithStdio, path));
-}
-
+// The same for SceneInput with blocks of blockSize bytes, through one sequence of token and
+// number reads drawn from seed: what each read gives and whether it met the end of the file.
 std::string inputDifference(const std::string& path, std::size_t blockSize, std::uint32_t seed) {
     std::FILE* const blockFile = std::fopen(path.c_str(), "r");
     std::FILE* const stdioFile = std::fopen(path.c_str(), "r");
     if (blockFile == nullptr || stdioFile == nullptr) std::abort();
-    std::ostringstream got;
-    std::ostringstream expected;
-    {
-        SceneInput input(blockFile, blockSize);
-        SceneInput::Token token;
-        std::minstd_rand random(seed);
-        // On past the end as well: the reads there must keep meeting it.
-        for (int afterEnd = 0; afterEnd < 3 && got.str() == expected.str();) {
-            if (random() % 3 == 0) {
-                input.readToken(token);
-                const StdioToken stdioToken = readStdioToken(stdioFile);
-                got << '"' << token.text << '"' << token.tooLong;
-                expected << '"' << stdioToken.text << '"' << stdioToken.tooLong;
-            } else {
-                got << std::hex << bits(input.readNumber());
-                expected << std::hex << bits(readStdioNumber(stdioFile));
-            }
-            got << " end " << input.endSeen() << '\n';
-            expected << " end " << (std::feof(stdioFile) != 0) << '\n';
-            afterEnd += input.endSeen();
+    SceneInput input(blockFile, blockSize);
+    SceneInput::Token token;
+    std::minstd_rand random(seed);
+    std::string got;
+    std::string expected;
+    // On past the end as well: the reads there must keep meeting it.
+    for (int afterEnd = 0; afterEnd < 3 && got == expected; afterEnd += input.endSeen()) {
+        if (random() % 3 == 0) {
+            input.readToken(token);
+            const SceneInput::Token stdioToken = readStdioToken(stdioFile);
+            got += '"' + token.text + '"' + std::to_string(token.tooLong);
+            expected += '"' + stdioToken.text + '"' + std::to_string(stdioToken.tooLong);
+        } else {
+            got += bits({input.readNumber()});
+            expected += bits({readStdioNumber(stdioFile)});
         }
+        got += " end " + std::to_string(input.endSeen()) + '\n';
+        expected += " end " + std::to_string(std::feof(stdioFile) != 0) + '\n';
     }
     std::fclose(blockFile);
     std::fclose(stdioFile);
-    return difference(got.str(), expected.str());
+    return difference(got, expected);
+}
+
+}  // namespace
+
+std::string readerDifference(const std::string& path, std::uint32_t seed) {
+    ShapeList shapes;
+    LightList lights;
+    CapturedStream console;
+    SceneReader(path.c_str(), shapes, lights, console.file());
+    std::string found =
+        difference(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
+    for (const std::size_t blockSize : {1 + seed % 7, 64 + seed % 300}) {
+        if (found.empty()) found = inputDifference(path, blockSize, seed);
+    }
+    return found;
 }
