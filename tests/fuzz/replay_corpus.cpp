@@ -1,7 +1,5 @@
-// Feeds every file of a corpus folder to the fuzz harness linked beside it, as libFuzzer would, so
-// that the normal suite holds every stored input to the harness's checks:
-//   replay_<target> <corpus folder>
-// A broken check aborts the process after the input's name has been printed.
+// replay_<target> <corpus folder>: feeds every stored input to the fuzz harness linked beside
+// it, as libFuzzer would. A broken check aborts after the input's name has been printed.
 
 #include <cstdint>
 #include <cstdio>

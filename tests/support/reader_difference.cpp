@@ -1,9 +1,11 @@
 #include "support/reader_difference.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string_view>
 
 #include "image/texture_cache.h"
 #include "render/tracer.h"
@@ -31,14 +33,12 @@ std::string sizeOf(const std::shared_ptr<const PcxTexture>& texture) {
     return ' ' + std::to_string(texture ? texture->width * 65536 + texture->height : -1);
 }
 
-bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // The first 255 characters of the next token, read with fgetc.
 SceneInput::Token readStdioToken(std::FILE* file) {
     SceneInput::Token token;
     int c = std::fgetc(file);
-    while (isBlank(c)) c = std::fgetc(file);
-    for (; c != EOF && !isBlank(c); c = std::fgetc(file)) {
+    while (std::isspace(c)) c = std::fgetc(file);
+    for (; c != EOF && !std::isspace(c); c = std::fgetc(file)) {
         if (token.text.size() < 255) {
             token.text.push_back(static_cast<char>(c));
         } else {
@@ -54,33 +54,21 @@ float readStdioNumber(std::FILE* file) {
     return std::fscanf(file, "%f", &value) == 1 ? value : 0.0f;
 }
 
-struct Kind {
-    const char* keyword;
-    int count;         // numbers after it, then a texture name but for a light
-    const char* echo;  // a shape's ends before the texture name
-};
-const Kind kKinds[] = {
-    {"Sphere", 9,
-     "Sphere: Center (%g,%g,%g) Radius (%g) Color (%g,%g,%g) Reflectivity (%g) Specularity (%g) "
-     "TextureFile ("},
-    {"Cylinder", 10,
-     "Cylinder: Center (%g,%g,%g) Radius (%g) Height (%g) Color (%g,%g,%g) Reflectivity (%g) "
-     "Specular (%g) TextureFile ("},
-    {"Plane", 9,
-     "Plane: Equation (%g,%g,%g,%g) Color (%g,%g,%g) Reflectivity (%g) Specular (%g) "
-     "TextureFile ("},
-    {"Light", 6, "Light: Position (%g,%g,%g) Color (%g,%g,%g)\n"},
+// What each keyword echoes, with a "%g" for each number after it. A shape's texture name
+// follows its numbers and ends its echo.
+const char* const kEchoes[] = {
+    "Sphere: Center (%g,%g,%g) Radius (%g) Color (%g,%g,%g) Reflectivity (%g) Specularity (%g) "
+    "TextureFile (",
+    "Cylinder: Center (%g,%g,%g) Radius (%g) Height (%g) Color (%g,%g,%g) Reflectivity (%g) "
+    "Specular (%g) TextureFile (",
+    "Plane: Equation (%g,%g,%g,%g) Color (%g,%g,%g) Reflectivity (%g) Specular (%g) TextureFile (",
+    "Light: Position (%g,%g,%g) Color (%g,%g,%g)\n",
 };
 
 // The stdio loader's console bytes, then its objects as dump() lists them.
 std::string readWithStdio(const char* fileName) {
-    // A folder opens, but its first read fails.
     std::FILE* file = std::fopen(fileName, "r");
-    if (file != nullptr && (std::ungetc(std::fgetc(file), file), std::ferror(file))) {
-        std::fclose(file);
-        file = nullptr;
-    }
-    if (file == nullptr) return "ERROR: Unable to open file \"" + std::string(fileName) + "\"\n\n";
+    if (file == nullptr) std::abort();
     std::string console =
         "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
     std::string shapes;
@@ -89,24 +77,29 @@ std::string readWithStdio(const char* fileName) {
     for (;;) {
         const SceneInput::Token word = readStdioToken(file);
         if (std::feof(file) || std::ferror(file)) break;
-        const Kind* kind = std::find_if(std::begin(kKinds), std::end(kKinds), [&](const Kind& k) {
-            return !word.tooLong && word.text == k.keyword;
+        const auto echo = std::find_if(std::begin(kEchoes), std::end(kEchoes), [&](auto e) {
+            return !word.tooLong &&
+                   std::string_view(e).substr(0, word.text.size() + 1) == word.text + ':';
         });
         // Tokens are echoed as read, NULs included.
-        if (kind == std::end(kKinds)) {
+        if (echo == std::end(kEchoes)) {
             console += "UNKNOWN PRIMITIVE: \"" + word.text + "\"\n";
             continue;
         }
-        float v[10] = {};
-        for (int i = 0; i < kind->count; ++i) v[i] = readStdioNumber(file);
-        char echo[512];
-        console.append(echo, static_cast<std::size_t>(std::snprintf(echo, sizeof echo, kind->echo,
-                                                                    v[0], v[1], v[2], v[3], v[4],
-                                                                    v[5], v[6], v[7], v[8], v[9])));
-        const bool light = kind->keyword[0] == 'L';
+        const std::string_view format = *echo;
+        const auto count = std::count(format.begin(), format.end(), '%');
+        const bool light = format.back() == '\n';
         std::string& objects = light ? lights : shapes;
-        objects += kind->keyword[0];
-        for (int i = 0; i < kind->count; ++i) objects += bits({v[i]});
+        objects += format[0];
+        float v[10] = {};
+        for (int i = 0; i < count; ++i) {
+            v[i] = readStdioNumber(file);
+            objects += bits({v[i]});
+        }
+        char line[512];
+        console.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, *echo, v[0],
+                                                                    v[1], v[2], v[3], v[4], v[5],
+                                                                    v[6], v[7], v[8], v[9])));
         if (!light) {
             const SceneInput::Token texture = readStdioToken(file);
             console += texture.text + ")\n";
