@@ -7,8 +7,6 @@
 #include <random>
 #include <string>
 
-#include "support/temp_file.h"
-
 namespace {
 
 float fromBits(std::uint32_t bits) {
@@ -54,17 +52,4 @@ TEST(ConsoleEcho, FormatsNumbersAsPrintfDoes) {
         ASSERT_TRUE(printsAsPrintf(std::nextafter(end, 0.0f)));
         ASSERT_TRUE(printsAsPrintf(end));
     }
-}
-
-TEST(ConsoleEcho, WritesEverythingOnFlushWhateverTheSizeOfItsPieces) {
-    CapturedStream out;
-    ConsoleEcho echo(out.file());
-    const std::string huge(ConsoleEcho::kBufferSize + 10, 'x');
-    std::string expected;
-    for (int i = 0; i < 3000; ++i) {
-        echo.line("line ", static_cast<float>(i), std::string_view(i == 2000 ? huge : ""));
-        expected += "line " + std::to_string(i) + (i == 2000 ? huge : "") + "\n";
-    }
-    echo.flush();
-    EXPECT_EQ(out.text(), expected);
 }

@@ -29,7 +29,9 @@ struct Loaded {
 
 TEST(SceneReader, ReportsFileThatCannotBeRead) {
     TempDir dir;
-    for (const std::string& path : {dir.path("missing.ray"), dir.path("")}) {
+    // A name longer than the echo's buffer is echoed whole, in order.
+    for (const std::string& path :
+         {dir.path("missing.ray"), dir.path(""), dir.path(std::string(100000, 'x'))}) {
         EXPECT_EQ(Loaded(path).console, "ERROR: Unable to open file \"" + path + "\"\n");
     }
 }
