@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
-        std::printf("%s\n", entry.path().filename().c_str());
-        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", entry.path().filename().c_str());
         const std::string bytes = readFile(entry.path());
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         ++inputs;

@@ -1,8 +1,6 @@
-// Bytes as a scene file, read by the block reader and by the scene loader it replaced, which
-// is kept as the yardstick: tokens with fgetc, numbers with fscanf("%f"), echo with
-// printf("%g"). The console bytes and every number of every object must come out the same, and
-// so must a sequence of token and number reads with small blocks, so that tokens and numbers
-// meet block edges everywhere.
+// Bytes as a scene file, read by the block reader and by the loader it replaced (tokens with
+// fgetc, numbers with fscanf("%f"), echo with printf("%g")), which is kept as the yardstick:
+// console bytes and objects must come out the same, and so must reads with small blocks.
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +12,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "fuzz/fuzz_finding.h"
 #include "render/tracer.h"
@@ -75,8 +74,7 @@ std::string readWithStdio(const char* fileName) {
     if (file == nullptr) std::abort();
     std::string console =
         "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
-    std::string shapes;
-    std::string lights;
+    std::string shapes, lights;
     for (;;) {
         const SceneInput::Token word = readStdioToken(file);
         if (std::feof(file) || std::ferror(file)) break;
@@ -90,12 +88,11 @@ std::string readWithStdio(const char* fileName) {
             continue;
         }
         const std::string_view format = *echo;
-        const auto count = std::count(format.begin(), format.end(), '%');
         const bool light = format.back() == '\n';
         std::string& objects = light ? lights : shapes;
         objects += format[0];
         float v[10] = {};
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < std::count(format.begin(), format.end(), '%'); ++i) {
             v[i] = readStdioNumber(file);
             objects += bits({v[i]});
         }
@@ -137,26 +134,27 @@ std::string dump(const ShapeList& shapes, const LightList& lights) {
     return out;
 }
 
-// Where two texts part, with a little of each from there on.
-std::string difference(const std::string& got, const std::string& expected) {
-    if (got == expected) return "";
+// A finding unless the texts agree, shown where they part.
+void expectSame(const std::string& got, const std::string& expected) {
+    if (got == expected) return;
     std::size_t at = 0;
     while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    return "differ at byte " + std::to_string(at) + ": \"" + got.substr(at, 60) +
-           "\" instead of \"" + expected.substr(at, 60) + "\"";
+    std::fprintf(stderr, "differ at byte %zu: \"%s\" instead of \"%s\"\n", at,
+                 got.substr(at, 60).c_str(), expected.substr(at, 60).c_str());
+    fuzzFinding("the block reader differs from the stdio reader");
 }
 
-// The same for SceneInput with blocks of blockSize bytes, through one sequence of token and
-// number reads drawn from seed: what each read gives and whether it met the end of the file.
-std::string inputDifference(const std::string& path, std::size_t blockSize, std::uint32_t seed) {
+// What each of a sequence of token and number reads drawn from seed gives, and whether it met
+// the end of the file: through SceneInput with blocks of blockSize bytes, then with stdio.
+std::pair<std::string, std::string> readBothWays(const std::string& path, std::size_t blockSize,
+                                                 std::uint32_t seed) {
     std::FILE* const blockFile = std::fopen(path.c_str(), "r");
     std::FILE* const stdioFile = std::fopen(path.c_str(), "r");
     if (blockFile == nullptr || stdioFile == nullptr) std::abort();
     SceneInput input(blockFile, blockSize);
     SceneInput::Token token;
     std::minstd_rand random(seed);
-    std::string got;
-    std::string expected;
+    std::string got, expected;
     // On past the end as well: the reads there must keep meeting it.
     for (int afterEnd = 0; afterEnd < 3 && got == expected; afterEnd += input.endSeen()) {
         if (random() % 3 == 0) {
@@ -173,7 +171,7 @@ std::string inputDifference(const std::string& path, std::size_t blockSize, std:
     }
     std::fclose(blockFile);
     std::fclose(stdioFile);
-    return difference(got, expected);
+    return {got, expected};
 }
 
 }  // namespace
@@ -186,15 +184,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LightList lights;
     CapturedStream console;
     SceneReader(path.c_str(), shapes, lights, console.file());
-    std::string found =
-        difference(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
+    expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
+    // Small blocks, so that tokens and numbers meet block edges everywhere.
     for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
-        if (found.empty())
-            found = inputDifference(path, blockSize, static_cast<std::uint32_t>(size));
-    }
-    if (!found.empty()) {
-        std::fprintf(stderr, "%s\n", found.c_str());
-        fuzzFinding("the block reader differs from the stdio reader");
+        const auto [got, expected] =
+            readBothWays(path, blockSize, static_cast<std::uint32_t>(size));
+        expectSame(got, expected);
     }
     return 0;
 }

@@ -48,14 +48,11 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
     int taken = 0;
     const int count = 2000000;
     for (int i = 0; i < count; ++i) {
-        // As in a scene file: a byte of what came before, then the number, which ends the text, or
-        // a blank or some other byte follows; after a blank, more text, often enough for the
-        // reading a word at a time.
+        // As in a scene file: a byte before the number, then the end of the text, a blank and
+        // often more text, for the reading a word at a time, or some other byte.
         std::string text = "7 "[random() % 2] + randomDecimal(random) + " x0e."[random() % 5];
-        if (text.back() == ' ') {
-            for (auto more = random() % 20; more > 0; --more) {
-                text += "0123456789 .-e"[random() % 14];
-            }
+        for (auto more = text.back() == ' ' ? random() % 20 : 0; more > 0; --more) {
+            text += "0123456789 .-e"[random() % 14];
         }
         // The text may end anywhere: a block of the file ends where it ends.
         const char* const first = text.data() + 1;
