@@ -12,7 +12,6 @@
 #include <random>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "fuzz/fuzz_finding.h"
 #include "render/tracer.h"
@@ -42,11 +41,9 @@ SceneInput::Token readStdioToken(std::FILE* file) {
     int c = std::fgetc(file);
     while (std::isspace(c)) c = std::fgetc(file);
     for (; c != EOF && !std::isspace(c); c = std::fgetc(file)) {
-        if (token.text.size() < 255) {
-            token.text.push_back(static_cast<char>(c));
-        } else {
-            token.tooLong = true;
-        }
+        // Any character after the 255th makes it too long.
+        token.tooLong = token.text.size() == 255;
+        if (!token.tooLong) token.text.push_back(static_cast<char>(c));
     }
     if (c != EOF) std::ungetc(c, file);
     return token;
@@ -78,9 +75,9 @@ std::string readWithStdio(const char* fileName) {
     for (;;) {
         const SceneInput::Token word = readStdioToken(file);
         if (std::feof(file) || std::ferror(file)) break;
-        const auto echo = std::find_if(std::begin(kEchoes), std::end(kEchoes), [&](auto e) {
+        const auto echo = std::find_if(std::begin(kEchoes), std::end(kEchoes), [&](auto format) {
             return !word.tooLong &&
-                   std::string_view(e).substr(0, word.text.size() + 1) == word.text + ':';
+                   std::string_view(format).substr(0, word.text.size() + 1) == word.text + ':';
         });
         // Tokens are echoed as read, NULs included.
         if (echo == std::end(kEchoes)) {
@@ -144,10 +141,9 @@ void expectSame(const std::string& got, const std::string& expected) {
     fuzzFinding("the block reader differs from the stdio reader");
 }
 
-// What each of a sequence of token and number reads drawn from seed gives, and whether it met
-// the end of the file: through SceneInput with blocks of blockSize bytes, then with stdio.
-std::pair<std::string, std::string> readBothWays(const std::string& path, std::size_t blockSize,
-                                                 std::uint32_t seed) {
+// A sequence of token and number reads drawn from seed, through SceneInput with blocks of
+// blockSize bytes and with stdio: what each gives and whether it met the end of the file.
+void expectSameReads(const std::string& path, std::size_t blockSize, std::uint32_t seed) {
     std::FILE* const blockFile = std::fopen(path.c_str(), "r");
     std::FILE* const stdioFile = std::fopen(path.c_str(), "r");
     if (blockFile == nullptr || stdioFile == nullptr) std::abort();
@@ -171,7 +167,7 @@ std::pair<std::string, std::string> readBothWays(const std::string& path, std::s
     }
     std::fclose(blockFile);
     std::fclose(stdioFile);
-    return {got, expected};
+    expectSame(got, expected);
 }
 
 }  // namespace
@@ -187,9 +183,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
     // Small blocks, so that tokens and numbers meet block edges everywhere.
     for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
-        const auto [got, expected] =
-            readBothWays(path, blockSize, static_cast<std::uint32_t>(size));
-        expectSame(got, expected);
+        expectSameReads(path, blockSize, static_cast<std::uint32_t>(size));
     }
     return 0;
 }

@@ -8,20 +8,17 @@
 #include "support/pcx_file.h"
 #include "support/temp_file.h"
 
-// What each scene file reads as is checked against the stdio reader, over the corpus of
-// FuzzCorpus.scene_reader_differential; these are the cases no scene text shows.
+// Scene texts are held against the stdio reader by FuzzCorpus.scene_reader_differential.
 namespace {
 
 // Reads the scene file at path.
 struct Loaded {
     ShapeList shapes;
     LightList lights;
-    std::string console;
+    CapturedStream console;
 
     explicit Loaded(const std::string& path) {
-        CapturedStream out;
-        EXPECT_EQ(SceneReader(path.c_str(), shapes, lights, out.file()).sceneFile, nullptr);
-        console = out.text();
+        EXPECT_EQ(SceneReader(path.c_str(), shapes, lights, console.file()).sceneFile, nullptr);
     }
 };
 
@@ -32,7 +29,7 @@ TEST(SceneReader, ReportsFileThatCannotBeRead) {
     // A name longer than the echo's buffer is echoed whole, in order.
     for (const std::string& path :
          {dir.path("missing.ray"), dir.path(""), dir.path(std::string(100000, 'x'))}) {
-        EXPECT_EQ(Loaded(path).console, "ERROR: Unable to open file \"" + path + "\"\n");
+        EXPECT_EQ(Loaded(path).console.text(), "ERROR: Unable to open file \"" + path + "\"\n");
     }
 }
 
