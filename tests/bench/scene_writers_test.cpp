@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 #include <string>
 
 #include "render/tracer.h"
@@ -14,15 +13,11 @@
 
 TEST(FieldScene, RayFileLoadsEveryObjectAsGeneratedAboveTheFloorAndInView) {
     const FieldScene scene = makeFieldScene(FieldKind::mixed, 300, 9);
-    TempDir dir;
-    const std::string path = dir.path("field.ray");
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    writeRayScene(file, scene);
-    std::fclose(file);
+    CapturedStream ray;
+    writeRayScene(ray.file(), scene);
     ShapeList shapes;
     LightList lights;
-    CapturedStream console;
-    SceneReader(path.c_str(), shapes, lights, console.file());
+    SceneReader(TempDir().write("field.ray", ray.text()).c_str(), shapes, lights, ray.file());
     ASSERT_EQ(shapes.size(), scene.objects.size() + 1);
     ASSERT_EQ(lights.size(), scene.lamps.size());
     for (std::size_t i = 0; i < scene.objects.size(); ++i) {
@@ -42,13 +37,9 @@ TEST(PovScene, MirrorsZAndTurnsPlanesIntoUnitNormalAndDistance) {
         {0, 2, 0, 100, matte},
         {{false, 1, 2, -100, 5, 0, {1, 1, 1, 0.5f, 8}}, {true, 3, 10, -7, 4, 20, matte}},
         {{10, 20, 30, 1, 0, 0}}};
-    char* text = nullptr;
-    std::size_t size = 0;
-    std::FILE* out = open_memstream(&text, &size);
-    writePovScene(out, scene, 2);
-    std::fclose(out);
-    const std::string pov(text, size);
-    std::free(text);
+    CapturedStream out;
+    writePovScene(out.file(), scene, 2);
+    const std::string pov = out.text();
     for (const char* expected :
          {"plane{<0,1,0>,-50 pigment{rgb<1,0.5,0.25>} finish{ambient 0 diffuse 1 phong 1 "
           "phong_size 20}}",

@@ -1,7 +1,5 @@
-// Feeds every file of a corpus folder to the fuzz harness linked beside it, as libFuzzer would, so
-// that the normal suite holds every stored input to the harness's checks:
-//   replay_<target> <corpus folder>
-// A broken check aborts the process after the input's name has been printed.
+// replay_<target> <corpus folder>: feeds every stored input to the fuzz harness linked beside
+// it, as libFuzzer would. A broken check aborts after the input's name has been printed.
 
 #include <cstdint>
 #include <cstdio>
@@ -15,8 +13,7 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
-        std::printf("%s\n", entry.path().filename().c_str());
-        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", entry.path().filename().c_str());
         const std::string bytes = readFile(entry.path());
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
         ++inputs;

@@ -42,11 +42,9 @@ TEST(Scene, ColorToByteTruncatesAndHoldsToRange) {
 
 TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
     EXPECT_EQ(render("", 5, 5).first.substr(0, 25 * 3), std::string(25 * 3, '\0'));
-    // Columns x = -2..1 or -2..2, rows y = 2..-1. The wall z = 0, lit from (0, 0, 65536) along
-    // (0, 0, 1) to float precision, has diffuse term exactly 1 and shows (0.7, 0.5, 0.2): bytes
-    // 178, 127, 51. Its exponent 1e9 leaves no highlight but at (0, 0), where the mirror direction
-    // is the view direction and every channel saturates. The black planes x = -1.5 and y = 1.5,
-    // met at z = 64, cover column x = -2 and row y = 2 and mirror the light away from the eye.
+    // Columns x = -2..1 or -2..2, rows y = 2..-1. The wall z = 0, lit head-on, shows bytes 178,
+    // 127, 51 and, with exponent 1e9, a saturated highlight only at (0, 0). The black planes
+    // x = -1.5 and y = 1.5 cover column x = -2 and row y = 2.
     const std::string scene =
         "Plane 0 0 1 0 0.7 0.5 0.2 0 1e9 none\nPlane 1 0 0 1.5 0 0 0 0 1 none\n"
         "Plane 0 1 0 -1.5 0 0 0 0 1 none\nLight 0 0 65536 1 1 1\n";

@@ -10,12 +10,6 @@
 
 namespace {
 
-std::uint32_t bitsOf(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 // Numbers as scene files and their writers spell them: printed floats of every magnitude, and
 // digit strings of any length with or without a point, a sign and an exponent.
 std::string randomDecimal(std::mt19937& random) {
@@ -54,14 +48,11 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
     int taken = 0;
     const int count = 2000000;
     for (int i = 0; i < count; ++i) {
-        // As in a scene file: a byte of what came before, then the number, which ends the text, or
-        // a blank or some other byte follows; after a blank, more text, often enough for the
-        // reading a word at a time.
+        // As in a scene file: a byte before the number, then the end of the text, a blank and
+        // often more text, for the reading a word at a time, or some other byte.
         std::string text = "7 "[random() % 2] + randomDecimal(random) + " x0e."[random() % 5];
-        if (text.back() == ' ') {
-            for (auto more = random() % 20; more > 0; --more) {
-                text += "0123456789 .-e"[random() % 14];
-            }
+        for (auto more = text.back() == ' ' ? random() % 20 : 0; more > 0; --more) {
+            text += "0123456789 .-e"[random() % 14];
         }
         // The text may end anywhere: a block of the file ends where it ends.
         const char* const first = text.data() + 1;
@@ -78,7 +69,7 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
         char* expectedEnd;
         const float expected = std::strtof(seen.c_str(), &expectedEnd);
         ASSERT_EQ(end - first, expectedEnd - seen.c_str()) << text;
-        ASSERT_EQ(bitsOf(value), bitsOf(expected)) << text;
+        ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << text;
     }
     // The spellings it is for are all taken.
     for (const std::string text : {"+7", "-2.5E+3", "1e-5 x", "0.125", "9007199254740992e-22"}) {

@@ -26,14 +26,11 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
 std::map<std::string, std::string> TempDir::entries() const {
     std::map<std::string, std::string> found;
     for (const auto& entry : fs::directory_iterator(root_)) {
-        std::string& held = found[entry.path().filename().string()];
-        if (entry.is_symlink()) {
-            held = "-> " + fs::read_symlink(entry.path()).string();
-        } else {
-            held = entry.is_regular_file() ? readFile(entry.path().string())
-                   : entry.is_directory()  ? "folder"
-                                           : "special";
-        }
+        found[entry.path().filename().string()] =
+            entry.is_symlink()        ? "-> " + fs::read_symlink(entry.path()).string()
+            : entry.is_regular_file() ? readFile(entry.path().string())
+            : entry.is_directory()    ? "folder"
+                                      : "special";
     }
     return found;
 }
