@@ -14,25 +14,20 @@
 #include "support/pcx_file.h"
 #include "support/temp_file.h"
 
-namespace {
-
-// The folder with the textures the seed scenes name, and the folder to come back to.
-struct Studio {
-    TempDir workspace;
-    std::FILE* console = std::fopen("/dev/null", "w");
-    int home = open(".", O_RDONLY | O_DIRECTORY);
-
-    Studio() {
-        if (console == nullptr || home < 0) fuzzFinding("no console or working folder");
-        workspace.write("one.pcx", PcxFile(1, 1).bytes());
-        workspace.write("wide.pcx", PcxFile(5, 3).bytes());
-        workspace.write("tall.pcx", PcxFile(2, 7).bytes());
-    }
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The folder with the textures the seed scenes name, and the folder to come back to.
+    struct Studio {
+        TempDir workspace;
+        std::FILE* console = std::fopen("/dev/null", "w");
+        int home = open(".", O_RDONLY | O_DIRECTORY);
+
+        Studio() {
+            if (console == nullptr || home < 0) fuzzFinding("no console or working folder");
+            workspace.write("one.pcx", PcxFile(1, 1).bytes());
+            workspace.write("wide.pcx", PcxFile(5, 3).bytes());
+            workspace.write("tall.pcx", PcxFile(2, 7).bytes());
+        }
+    };
     static const Studio studio;
     studio.workspace.write("scene.ray", std::string(reinterpret_cast<const char*>(data), size));
     // Texture names are looked up from the working folder, as when a user runs the program

@@ -11,23 +11,22 @@
 TEST(WideNode, RayAlongABoxFaceMeetsIt) {
     const WideNode node{{{}, {{1}, {1}, {1}}}, {}, {}, {}, 1};  // the unit box in lane 0
     const float noWidening[WideNode::kLanes] = {};
+    float enter[WideNode::kLanes];
     for (const float z : {0.0f, 1.0f, -1e-3f, 1.001f}) {
-        SCOPED_TRACE(testing::Message() << "z " << z);
         const unsigned met = z == 0.0f || z == 1.0f ? 1 : 0;
         const RayLanes ray(Ray(Point(-5, 0.5f, z), 1, 0, 0));
-        float enter[WideNode::kLanes];
-        EXPECT_EQ(wide_node::enterLanesScalar(node, ray, noWidening, 100, enter), met);
-#if defined(__SSE2__)
-        EXPECT_EQ(wide_node::enterLanesSse(node, ray, _mm_setzero_ps(), 100, enter), met);
-#endif
+        EXPECT_EQ(wide_node::enterLanesScalar(node, ray, noWidening, 100, enter), met) << z;
         EXPECT_TRUE(met == 0 || enter[0] == 5.0f);
+#if defined(__SSE2__)
+        EXPECT_EQ(wide_node::enterLanesSse(node, ray, _mm_setzero_ps(), 100, enter), met) << z;
+#endif
     }
 }
 
 #if defined(__SSE2__)
-// The SIMD paths must answer bit for bit as the portable ones at every scale: for boxes, on rays
-// along the axes and from the boxes' faces, with lanes left empty; for balls, on grazing rays,
-// from inside and on the surface, with negative radii and NaN.
+// The SIMD paths answer bit for bit as the portable ones at every scale: for boxes on rays along
+// the axes and from their faces, with lanes left empty; for balls on grazing rays, from inside and
+// on the surface, with negative radii and NaN, and NaN centres in lanes without a ball.
 TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
     SeededDraws draw{std::mt19937(11)};
     for (int trial = 0; trial < 20000; ++trial) {
@@ -45,8 +44,7 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
                 draw.pick(2) == 0 ? wide_node::kNoTube : draw.uniform(0.0f, 3 * scale);
         }
         // Some origins on a box's side, some directions exactly along an axis, either zero.
-        float origin[3];
-        float direction[3];
+        float origin[3], direction[3];
         for (int axis = 0; axis < 3; ++axis) {
             origin[axis] = draw.pick(6) == 0 ? node.side[draw.pick(2)][axis][draw.pick(4)]
                                              : draw.uniform(-2 * scale, 2 * scale);
@@ -64,14 +62,12 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
         BallQuad quad{};
         const int count = 1 + draw.pick(4);
         for (int lane = 0; lane < WideNode::kLanes; ++lane) {
-            // A lane without a ball has a NaN centre, and must never be hit.
             quad.centerX[lane] = lane < count ? draw.uniform(-scale, scale) : NAN;
             quad.centerY[lane] = draw.uniform(-scale, scale);
             quad.centerZ[lane] = draw.uniform(-scale, scale);
             quad.radius[lane] = draw.pick(10) == 0 ? NAN : draw.uniform(-0.1f, 1.0f) * scale;
         }
-        // From the box ray's origin or from the aim: a ball's centre, its rim, its near surface or
-        // anywhere.
+        // Between the box ray's origin and a ball's centre, its rim, its near surface or anywhere.
         const int lane = draw.pick(4);
         const Point center(quad.centerX[lane], quad.centerY[lane], quad.centerZ[lane]);
         const float reach =
@@ -83,8 +79,7 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
         ASSERT_EQ(ball_quad::hitsSse(quad, RayLanes(ballRay), at[0]), scalar);
         ASSERT_EQ(scalar >> count, 0u);
         for (int i = 0; i < WideNode::kLanes; ++i) {
-            if ((scalar >> i & 1u) == 0) continue;
-            ASSERT_EQ(std::memcmp(&at[0][i], &at[1][i], sizeof(float)), 0) << "lane " << i;
+            EXPECT_TRUE((scalar >> i & 1u) == 0 || std::memcmp(&at[0][i], &at[1][i], 4) == 0) << i;
         }
     }
 }

@@ -10,52 +10,49 @@
 // Up to 300 balls (some inside out, some twice: the earlier wins), tubes and planes at one scale,
 // met by rays from the eye, from a light, from a surface outward and grazing a silhouette.
 TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
-    for (const float scale : {1e-3f, 1.0f, 30.0f, 1000.0f, 1e6f}) {
-        for (unsigned seed = 1; seed <= 12; ++seed) {
-            SeededDraws draw{std::mt19937(seed)};
-            const auto anywhere = [&](float reach) {
-                return Point(draw.uniform(-reach, reach) * scale,
-                             draw.uniform(-reach, reach) * scale,
-                             draw.uniform(-reach, reach) * scale);
-            };
-            ShapeList shapes;
-            // Where shapes stand and their sizes; rays are aimed near them, or at the unit ball.
-            std::vector<std::pair<Point, float>> placed = {{Point(), 1.0f}};
-            for (int i = 0, count = 1 + draw.pick(300); i < count; ++i) {
-                const int kind = draw.pick(20);
-                const float size = draw.uniform(0.0f, 0.2f) * scale;
-                placed.push_back(kind == 8 ? placed[draw.pick(static_cast<int>(placed.size()))]
-                                           : std::pair(anywhere(1), kind == 9 ? -size : size));
-                const auto& [at, radius] = placed.back();
-                const float height = 4 * draw.uniform(0.0f, 0.2f) * scale - radius;
-                shapes.push_back(
-                    kind == 0 ? plainShape(2, at.x, 1, at.y, at.z, 0)
-                              : plainShape(kind < 8 ? 1 : 0, at.x, at.y, at.z, radius, height));
-            }
-            const ShapeIndex index(shapes);
-            for (int i = 0; i < 3000; ++i) {
-                SCOPED_TRACE(testing::Message()
-                             << "scale " << scale << " seed " << seed << " ray " << i);
-                const auto& [center, radius] = placed[draw.pick(static_cast<int>(placed.size()))];
-                const Point target(center.x + radius * 0.9f,
-                                   center.y + draw.uniform(-0.01f, 0.01f) * scale,
-                                   center.z + radius * 0.3f);
-                const Point rim(center.x + radius, center.y, center.z);
-                const Point off = anywhere(1);
-                const Ray rays[] = {Point(0, 0, 256).rayTo(target), target.rayFrom(anywhere(2)),
-                                    Ray(target, off.x, off.y, off.z),
-                                    Point(rim.x, rim.y + off.y, rim.z + 5 * scale).rayTo(rim)};
-                const std::size_t other = i % shapes.size();
-                ASSERT_STREQ(unlikeScan(shapes, index, rays[draw.pick(4)], other, other + 1),
-                             nullptr);
-            }
+    const float scales[] = {1e-3f, 1.0f, 30.0f, 1000.0f, 1e6f};
+    for (int run = 0; run < 60; ++run) {
+        const float scale = scales[run / 12];
+        SeededDraws draw{std::mt19937(run % 12 + 1)};
+        const auto anywhere = [&](float reach) {
+            return Point(draw.uniform(-reach, reach) * scale, draw.uniform(-reach, reach) * scale,
+                         draw.uniform(-reach, reach) * scale);
+        };
+        ShapeList shapes;
+        // Where shapes stand and their sizes, to aim rays near them.
+        std::vector<std::pair<Point, float>> placed = {{Point(), 1.0f}};
+        for (int i = 0, count = 1 + draw.pick(300); i < count; ++i) {
+            const int kind = draw.pick(20);
+            const float size = draw.uniform(0.0f, 0.2f) * scale;
+            placed.push_back(kind == 8 ? placed[draw.pick(static_cast<int>(placed.size()))]
+                                       : std::pair(anywhere(1), kind == 9 ? -size : size));
+            const auto& [at, radius] = placed.back();
+            const float height = 4 * draw.uniform(0.0f, 0.2f) * scale - radius;
+            shapes.push_back(kind == 0
+                                 ? plainShape(2, at.x, 1, at.y, at.z, 0)
+                                 : plainShape(kind < 8 ? 1 : 0, at.x, at.y, at.z, radius, height));
+        }
+        const ShapeIndex index(shapes);
+        for (int i = 0; i < 3000; ++i) {
+            SCOPED_TRACE(testing::Message() << "run " << run << " ray " << i);
+            const auto& [center, radius] = placed[draw.pick(static_cast<int>(placed.size()))];
+            const Point target(center.x + radius * 0.9f,
+                               center.y + draw.uniform(-0.01f, 0.01f) * scale,
+                               center.z + radius * 0.3f);
+            const Point rim(center.x + radius, center.y, center.z);
+            const Point off = anywhere(1);
+            const Ray rays[] = {Point(0, 0, 256).rayTo(target), target.rayFrom(anywhere(2)),
+                                Ray(target, off.x, off.y, off.z),
+                                Point(rim.x, rim.y + off.y, rim.z + 5 * scale).rayTo(rim)};
+            const std::size_t other = i % shapes.size();
+            ASSERT_STREQ(unlikeScan(shapes, index, rays[draw.pick(4)], other, other + 1), nullptr);
         }
     }
 }
 
-// The rays that try the boxes' widening hardest: those the float hit test reports though they pass
-// the shape by as much as its rounding allows, from near and far, and tubes far out, where their
-// test rounds most.
+// The rays the float hit tests report though they pass the shape by as much as their rounding
+// allows, from near and far, and tubes far out, where their test rounds most: these try the boxes'
+// widening hardest.
 TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
     SeededDraws draw{std::mt19937(7)};
     int reported = 0;
@@ -67,13 +64,12 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
                                                     : draw.uniform(-50.0, 50.0);
         const Point center(away, draw.uniform(-50.0, 50.0), -away);
         const double angle = draw.uniform(0.0, 6.283185307179586);
-        // Tubes are met across their wall, horizontally, balls from any side.
+        // Tubes are met horizontally across their wall, balls from any side.
         const double rise = tubes ? 0.0 : draw.uniform(-0.7, 0.7);
         const double flat = std::sqrt(1.0 - rise * rise);
         ShapeList shapes;
+        // The target at the centre, and enough no larger shapes around it that boxes hold boxes.
         for (int i = 0; i < 40; ++i) {
-            // The first, the target, at the centre; the others around it, no larger, and enough of
-            // them that boxes hold boxes.
             const double spread = i == 0 ? 0.0 : 30 * radius;
             const Point at(center.x + draw.uniform(-spread, spread),
                            center.y + draw.uniform(-spread, spread),
@@ -83,8 +79,8 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
         }
         const ShapeIndex index(shapes);
         for (int i = 0; i < 400; ++i) {
-            // From another distance each time, aimed past the rim across the ray, horizontally, as
-            // far as the float test may still report it.
+            // From a new distance each time, aimed past the rim as far as the float test may
+            // report.
             const double reach = 3 * radius * std::pow(1e3 / radius, draw.uniform(0.0, 1.0));
             const Point origin(center.x - reach * flat * std::cos(angle), center.y - reach * rise,
                                center.z - reach * flat * std::sin(angle));
