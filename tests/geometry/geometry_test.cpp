@@ -31,11 +31,9 @@ TEST(Ray, LeavesAPointOrTheEyeNormalisedOnce) {
     Point p(1, 1, 1);
     p.addScaled(0.5f, Vector(0, 0.6f, 0.8f));
     EXPECT_EQ(xyz(p), (Xyz{1, 1.3f, 1.4f}));
-    const Point q(0, 10, 0);
-    EXPECT_EQ(xyz(q.rayTo(Point()).origin), (Xyz{0, 10, 0}));
-    EXPECT_EQ(xyz(q.rayTo(Point()).direction), (Xyz{0, -1, 0}));
-    EXPECT_EQ(xyz(q.rayFrom(Point()).origin), (Xyz{0, 0, 0}));
-    EXPECT_EQ(xyz(q.rayFrom(Point()).direction), (Xyz{0, 1, 0}));
+    const Ray from = Point(0, 10, 0).rayFrom(Point());
+    EXPECT_EQ(xyz(from.origin), (Xyz{0, 0, 0}));
+    EXPECT_EQ(xyz(from.direction), (Xyz{0, 1, 0}));
     EXPECT_EQ(xyz(primaryRay(0, 0).origin), (Xyz{0, 0, 256}));
     // Normalising a unit vector again would move many directions by one unit in the last place.
     for (float y = -120; y <= 120; y += 7) {
