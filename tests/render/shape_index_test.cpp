@@ -36,7 +36,6 @@ TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
                          draw.uniform(-reach, reach) * scale);
         };
         ShapeList shapes;
-        // Where shapes stand and their sizes, to aim rays near them.
         std::vector<std::pair<Point, float>> placed = {{Point(), 1.0f}};
         for (int i = 0, count = 1 + draw.pick(300); i < count; ++i) {
             const int kind = draw.pick(20);
@@ -67,9 +66,8 @@ TEST(ShapeIndex, AnswersAsTestingEveryShapeInOrder) {
     }
 }
 
-// The rays the float hit tests report though they pass the shape by as much as their rounding
-// allows, from near and far, and tubes far out, where their test rounds most: these try the boxes'
-// widening hardest.
+// The outermost rays the float hit tests still report, from near and far, and tubes far out, where
+// their test rounds most: these try the boxes' widening hardest.
 TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
     SeededDraws draw{std::mt19937(7)};
     int reported = 0;
