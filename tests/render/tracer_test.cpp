@@ -93,9 +93,7 @@ TEST(Lighting, WorkedExamples) {
     // The diffuse term is 0 for a light in the tangent plane or at the point itself.
     EXPECT_EQ(diffuseTerm(floor, o, Light({10, 0, 0}, 1, 1, 1)), 0.0f);
     EXPECT_EQ(diffuseTerm(floor, o, Light(o, 1, 1, 1)), 0.0f);
-    // A light's direction from behind is kept; a reflected ray is mirrored and starts 0.0001 off
-    // the tangent plane, 0.00014142 along its direction.
-    EXPECT_EQ(xyz(reflectDirection(floor, Vector(0, 1, 0), o)), (Rgb{0, 1, 0}));
+    // A reflected ray is mirrored and starts 0.0001 off the tangent plane, 0.00014142 along it.
     const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
     ASSERT_TRUE(ray.has_value());
     EXPECT_EQ(xyz(ray->direction), (Rgb{h, h, 0}));

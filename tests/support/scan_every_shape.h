@@ -21,10 +21,9 @@ inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, 
                               std::size_t from, std::size_t to) {
     ShapeIndex::Hit scan{nullptr, 0, Point(), std::numeric_limits<float>::max()};
     for (std::size_t position = 0; position < shapes.size(); ++position) {
-        Point point;
-        float distance;
-        if (shapes[position]->intersect(ray, point, distance) && distance < scan.distance) {
-            scan = {shapes[position].get(), position, point, distance};
+        ShapeIndex::Hit met{shapes[position].get(), position, Point(), 0.0f};
+        if (met.shape->intersect(ray, met.point, met.distance) && met.distance < scan.distance) {
+            scan = met;
         }
     }
     const ShapeIndex::Hit hit = index.nearest(ray);
