@@ -18,18 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return value;
     };
     ShapeList shapes;
-    const int count = 1 + byte() % 32;
-    for (int i = 0; i < count; ++i) {
+    for (int count = 1 + byte() % 32; count > 0; --count) {
         const int kind = byte() % 3;
         const float a = number(), b = number(), c = number(), d = number(), e = number();
         shapes.push_back(plainShape(kind, a, b, c, d, e));
     }
     const ShapeIndex index(shapes);
     do {
-        // Declarators, unlike a call's arguments, are read in order: x, y, z as stored.
-        const float ox = number(), oy = number(), oz = number();
-        const float x = number(), y = number(), z = number();
-        const Ray ray(Point(ox, oy, oz), x, y, z);
+        // A braced list, unlike a call's arguments, is read in order: origin, then direction.
+        const float v[6] = {number(), number(), number(), number(), number(), number()};
+        const Ray ray(Point(v[0], v[1], v[2]), v[3], v[4], v[5]);
         const char* difference = unlikeScan(shapes, index, ray, 0, shapes.size());
         if (difference != nullptr) fuzzFinding(difference);
     } while (offset < size);

@@ -30,7 +30,10 @@ void expectHits(const Shape& shape, std::initializer_list<HitCase> cases) {
 
 }  // namespace
 
-TEST(Sphere, HitsOnlyAtNearerRootAhead) {
+// The sphere centred at (10, 20, -100), radius 50; the plane 6y + 8z + 500 = 0, with unit normal
+// (0, 0.6, 0.8) 50 from the origin; the tube centred at (10, 20, -30), radius 50, its wall spanning
+// y = -30 to 70.
+TEST(Shape, HitsOnlyAheadAtTheNearerRootWithinTheTubesHeight) {
     expectHits(
         Sphere(10, 20, -100, 50, 0, 0, 0, 0, 0, nullptr),
         {{"oblique", Ray({88, 80, 4}, -12, -15, -16), true, {100, 40, 20, -60, 0.6f, 0, 0.8f}},
@@ -38,10 +41,6 @@ TEST(Sphere, HitsOnlyAtNearerRootAhead) {
          {"passing beside", Ray({60.5f, 20, 100}, 0, 0, -1), false, {}},
          {"origin inside", Ray({10, 20, -100}, 0, 0, -1), false, {}},
          {"wholly behind", Ray({10, 20, 100}, 0, 0, 1), false, {}}});
-}
-
-// 6y + 8z + 500 = 0: unit normal (0, 0.6, 0.8), 50 from the origin.
-TEST(Plane, HitsEitherFaceOnlyAhead) {
     expectHits(
         Plane(0, 6, 8, 500, 0, 0, 0, 0, 0, nullptr),
         {{"front face", Ray({0, 0, 0}, 0, 0, -1), true, {62.5f, 0, 0, -62.5f, 0, 0.6f, 0.8f}},
@@ -49,10 +48,6 @@ TEST(Plane, HitsEitherFaceOnlyAhead) {
          {"origin on it", Ray({7, -30, -40}, 0, -3, -4), true, {0, 7, -30, -40, 0, 0.6f, 0.8f}},
          {"moving away", Ray({0, 0, 0}, 0, 3, 4), false, {}},
          {"lying in it", Ray({0, -30, -40}, 1, 0, 0), false, {}}});
-}
-
-// Centre (10, 20, -30), radius 50, height 100: the wall spans y = -30 to 70.
-TEST(Cylinder, HitsWallWithinHeightRange) {
     const Point above(10, 120, -30);
     expectHits(
         Cylinder(10, 20, -30, 50, 100, 0, 0, 0, 0, 0, nullptr),

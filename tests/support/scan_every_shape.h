@@ -16,30 +16,27 @@ inline std::unique_ptr<Shape> plainShape(int kind, float a, float b, float c, fl
 }
 
 // Why the index answers the ray otherwise than testing every shape in file order, or null: the
-// nearest hit to the bit, and the shadow query for the nearest shape and those at from .. to - 1.
+// nearest hit to the bit, and the shadow query for the shapes at from .. to - 1 and the nearest.
 inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, const Ray& ray,
                               std::size_t from, std::size_t to) {
-    ShapeIndex::Hit scan;
-    scan.distance = std::numeric_limits<float>::max();
+    ShapeIndex::Hit scan{nullptr, 0, Point(), std::numeric_limits<float>::max()};
     for (std::size_t position = 0; position < shapes.size(); ++position) {
-        Point point;
-        float distance;
-        if (shapes[position]->intersect(ray, point, distance) && distance < scan.distance) {
-            scan = {shapes[position].get(), position, point, distance};
+        ShapeIndex::Hit met{shapes[position].get(), position, Point(), 0.0f};
+        if (met.shape->intersect(ray, met.point, met.distance) && met.distance < scan.distance) {
+            scan = met;
         }
     }
     const ShapeIndex::Hit hit = index.nearest(ray);
-    const bool missed = scan.shape == nullptr;
     // Bit for bit: == would take -0 for 0.
     if (hit.shape != scan.shape ||
-        (!missed && (hit.position != scan.position ||
-                     std::memcmp(&hit.point, &scan.point, sizeof hit.point) != 0 ||
-                     std::memcmp(&hit.distance, &scan.distance, sizeof hit.distance) != 0))) {
+        (scan.shape && (hit.position != scan.position ||
+                        std::memcmp(&hit.point, &scan.point, sizeof hit.point) != 0 ||
+                        std::memcmp(&hit.distance, &scan.distance, sizeof hit.distance) != 0))) {
         return "another nearest hit";
     }
-    if (!missed && !index.nearestIs(ray, scan.position)) return "another shadow answer";
-    for (std::size_t position = from; position < to; ++position) {
-        if (index.nearestIs(ray, position) != (!missed && position == scan.position)) {
+    for (std::size_t asked = from; asked <= to; ++asked) {
+        const std::size_t position = asked == to ? scan.position : asked;
+        if (index.nearestIs(ray, position) != (scan.shape && position == scan.position)) {
             return "another shadow answer";
         }
     }
