@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "support/temp_file.h"
@@ -43,11 +44,8 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     // Interrupts once the temporary file shows that rendering has begun.
     const std::string interrupt = "(for i in $(seq 3000); do [ -e " + dir.path(".o.tga.*") +
                                   " ] && break; sleep 0.01; done; kill -INT $$) & exec";
-    const struct {
-        std::string wrapper, arguments;
-        int status;
-        std::string begins;  // the output after the banner, or how it begins
-    } cases[] = {
+    // Each with the exit status and how the output after the banner begins.
+    const std::tuple<std::string, std::string, int, std::string> cases[] = {
         {"", sized("1 65535") + " -recurse 2", 0,
          counts("65535", "2") + echo + std::string(74, '.') + "\n" + std::string(74, '*') + "\n"},
         {"", sized("-4 3"), 1, counts("-12") + refused + "-4 x 3.\n"},
@@ -64,14 +62,14 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         {"", scene + " 8 6 /dev/stdout | cat > " + out, 0,
          counts("48") + echo + "......\n******\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.wrapper + " " + c.arguments);
+    for (const auto& [wrapper, arguments, status, begins] : cases) {
+        SCOPED_TRACE(wrapper + " " + arguments);
         dir.write("o.tga", "old picture");
         const auto before = dir.entries();
-        const auto [status, output] = run(c.wrapper, c.arguments);
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(output.substr(0, kBanner.size() + c.begins.size()), kBanner + c.begins);
-        EXPECT_EQ(dir.entries() == before, c.status != 0) << "a new picture only from a success";
+        const auto [ended, output] = run(wrapper, arguments);
+        EXPECT_EQ(ended, status);
+        EXPECT_EQ(output.substr(0, kBanner.size() + begins.size()), kBanner + begins);
+        EXPECT_EQ(dir.entries() == before, status != 0) << "a new picture only from a success";
     }
 }
 

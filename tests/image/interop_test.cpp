@@ -26,8 +26,7 @@ TEST(Interop, TexturesOfTheDocumentedCommandLoadAndWriteAsImageMagickShowsThem) 
     const std::size_t start = docs.find("convert photo.jpg -resize");
     const std::string command = docs.substr(start, docs.find('\n', start) - start);
     ASSERT_NE(docs.find(command + "\n", start + 1), std::string::npos) << command;
-    // Grey photographs once came out as three 24-bit planes without a palette; a tall one gets an
-    // odd width, where a pad byte would shift every later row; one colour might take fewer bits.
+    // Grey photos, an odd width (padded rows) and one colour (fewer bits) give other layouts.
     for (const std::string photo :
          {"256x192 gradient:gray20-gray80", "320x240 gradient:gray20-gray80",
           "239x320 gradient:red-blue", "7x5 xc:navy", "320x240 gradient:red-blue"}) {

@@ -13,8 +13,6 @@
 #include "image/file_identity.h"
 #include "support/temp_file.h"
 
-using Entries = std::map<std::string, std::string>;
-
 TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAsOpeningItWouldHave) {
     TempDir dir;
     const mode_t saved = umask(027);
@@ -30,9 +28,9 @@ TEST(OutputFile, ReplacesTheFileOnlyWhenClosedAsOpeningItWouldHave) {
         EXPECT_TRUE(name.rfind("open ", 0) == 0 || output.close()) << name;
     }
     // A link stays and the file it leads to is replaced, or made when there is none.
-    const Entries after = {{"new", "new"},      {"old", "new"},  {"open old", "old"},
-                           {"link", "-> real"}, {"real", "new"}, {"dangling", "-> ghost"},
-                           {"ghost", "new"}};
+    const std::map<std::string, std::string> after = {
+        {"new", "new"},  {"old", "new"},           {"open old", "old"}, {"link", "-> real"},
+        {"real", "new"}, {"dangling", "-> ghost"}, {"ghost", "new"}};
     EXPECT_EQ(dir.entries(), after);
     EXPECT_FALSE(identityOf(dir.path("old").c_str()) == identityOf(dir.path("real").c_str()));
     // A replaced file keeps its mode, less what no picture needs, and root can keep its owner.
@@ -60,5 +58,5 @@ TEST(OutputFile, SignalThatEndsTheProcessTakesTheTemporaryFileAlong) {
     int status = 0;
     ASSERT_NE(wait(&status), -1);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_EQ(dir.entries(), (Entries{{"first", ""}}));
+    EXPECT_EQ(dir.entries(), (std::map<std::string, std::string>{{"first", ""}}));
 }

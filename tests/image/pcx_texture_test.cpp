@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -16,9 +15,6 @@
 TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
     TempDir dir;
     const std::string valid = PcxFile().bytes();
-    const auto changed = [&](std::size_t at, const std::string& bytes) {
-        return std::string(valid).replace(at, bytes.size(), bytes);
-    };
     const std::string square = PcxFile(2, 2).bytes().substr(0, 128);  // a 2 × 2 picture's header
     const auto coded = [&](const std::vector<unsigned char>& data) {  // palette: empty runs
         return square + std::string(data.begin(), data.end()) + '\x0c' + std::string(768, '\xC0');
@@ -29,10 +25,10 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
         {"run cut at the end of the picture", coded({0xBF, 0xC5, 0x06}), {191, 6, 6, 6}},
         {"data ending early", coded({0x01}), {1, 12, 255, 255}},  // the marker, then empty runs
         {"valid", valid, {0}},
-        {"wrong manufacturer", changed(0, "\x0b"), {}},
-        {"version 3", changed(1, "\x03"), {}},
-        {"more pixels than its data can code", changed(8, std::string("\xdc\0\xdc", 3)), {}},
-        {"no palette marker", changed(valid.size() - 769, "\x0b"), {}},
+        {"wrong manufacturer", std::string(valid).replace(0, 1, "\x0b"), {}},
+        {"version 3", std::string(valid).replace(1, 1, "\x03"), {}},
+        {"too many pixels for its data", std::string(valid).replace(8, 3, "\xdc\0\xdc", 3), {}},
+        {"no palette marker", std::string(valid).replace(valid.size() - 769, 1, "\x0b"), {}},
         {"palette over the header", valid.substr(0, 127) + valid.substr(130), {}},
     };
     for (const auto& [name, bytes, pixels] : cases) {
@@ -53,15 +49,11 @@ TEST(PcxTexture, LooksUpThePaletteEntryOfEachPixelAsUnitFloats) {
     PcxTexture texture;  // pixel k has index k mod 256; entry k: red k, green 255 - k, blue k / 2
     ASSERT_TRUE(texture.load(path.c_str()));
     EXPECT_EQ(texture.source, identityOf(path.c_str()));
-    const auto level = [](float unit) { return std::lround(unit * 255); };
     for (int k = 0; k < 600; ++k) {
         const int u = k % 300, v = k / 300, index = k % 256;
-        ASSERT_EQ(std::tuple(level(texture.redAt(u, v)), level(texture.greenAt(u, v)),
-                             level(texture.blueAt(u, v))),
-                  std::tuple(index, 255 - index, index / 2));
+        ASSERT_EQ(std::tuple(texture.redAt(u, v), texture.greenAt(u, v), texture.blueAt(u, v)),
+                  std::tuple(index / 255.0f, (255 - index) / 255.0f, index / 2 / 255.0f));
     }
-    EXPECT_EQ(std::tuple(texture.redAt(0, 0), texture.redAt(51, 0), texture.greenAt(0, 0)),
-              std::tuple(0.0f, 0.2f, 1.0f));
     EXPECT_EQ(texture.redAt(-1, 1), texture.redAt(0, 1));  // outside: the nearest edge pixel
     EXPECT_EQ(texture.redAt(300, 2), texture.redAt(299, 1));
 }
