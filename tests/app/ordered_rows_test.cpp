@@ -36,9 +36,8 @@ TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironment) {
     unsetenv("ORVANE_THREADS");
     const int all = renderThreadCount();  // the processors this process may run on
     const std::pair<const char*, int> cases[] = {
-        {"3", 3},    {"1", 1},     {"256", 256},
-        {"0", all},  {"257", all}, {"-2", all},
-        {"2x", all}, {"", all},    {"99999999999999999999", all},
+        {"1", 1},    {"256", 256}, {"0", all}, {"257", all},
+        {"-2", all}, {"2x", all},  {"", all},  {"99999999999999999999", all},
     };
     for (const auto& [setting, threads] : cases) {
         setenv("ORVANE_THREADS", setting, 1);

@@ -5,8 +5,7 @@
 // A PCX file for tests: a 128-byte header, pixel k coded as a run of one of palette index
 // k mod 256, the palette marker and 256 entries, entry k being red k, green 255 - k, blue k / 2.
 struct PcxFile {
-    int width;
-    int height;
+    int width, height;
 
     explicit PcxFile(int width = 1, int height = 1) : width(width), height(height) {}
 
