@@ -182,8 +182,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SceneReader(path.c_str(), shapes, lights, console.file());
     expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
     // Small blocks, so that tokens and numbers meet block edges everywhere.
-    for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
+    for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300})
         expectSameReads(path, blockSize, static_cast<std::uint32_t>(size));
-    }
     return 0;
 }
