@@ -23,8 +23,7 @@ testing::AssertionResult printsAsPrintf(float value) {
 
 TEST(ConsoleEcho, FormatsNumbersAsPrintfDoes) {
     std::mt19937 random(5);
-    // Every kind of float by its bits (nan, inf and denormals among them), whole numbers on both
-    // sides of a million, and dyadic values with few bits, where halfway cases lie.
+    // Any float by its bits, whole numbers around a million, and few-bit dyadics, where ties lie.
     for (int i = 0; i < 1000000; ++i) {
         const auto bits = static_cast<std::uint32_t>(random());
         float any;

@@ -29,7 +29,6 @@ std::string readFile(const std::string& path);
 class CapturedStream {
 public:
     std::FILE* file() const { return file_.get(); }
-    // Everything written so far.
     std::string text() const;
 
 private:
