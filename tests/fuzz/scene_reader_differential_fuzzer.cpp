@@ -1,6 +1,5 @@
-// Bytes as a scene file, read by the block reader and by the loader it replaced (tokens with
-// fgetc, numbers with fscanf("%f"), echo with printf("%g")), which is kept as the yardstick:
-// console bytes and objects must come out the same, and so must reads with small blocks.
+// Bytes as a scene file, read by the block reader and by the stdio loader it replaced, kept as
+// the yardstick: console bytes, objects and reads with small blocks must come out the same.
 
 #include <algorithm>
 #include <cctype>
@@ -97,10 +96,7 @@ std::string readWithStdio(const char* fileName) {
         console.append(line, static_cast<std::size_t>(std::snprintf(line, sizeof line, *echo, v[0],
                                                                     v[1], v[2], v[3], v[4], v[5],
                                                                     v[6], v[7], v[8], v[9])));
-        if (!light) {
-            const SceneInput::Token texture = readStdioToken(file);
-            console += texture.text + ")\n";
-        }
+        if (!light) console += readStdioToken(file).text + ")\n";
         objects += '\n';
     }
     std::fclose(file);
@@ -182,8 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SceneReader(path.c_str(), shapes, lights, console.file());
     expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
     // Small blocks, so that tokens and numbers meet block edges everywhere.
-    for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300}) {
+    for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300})
         expectSameReads(path, blockSize, static_cast<std::uint32_t>(size));
-    }
     return 0;
 }

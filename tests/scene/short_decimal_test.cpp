@@ -10,8 +10,7 @@
 
 namespace {
 
-// Numbers as scene files and their writers spell them: printed floats of every magnitude, and
-// digit strings of any length with or without a point, a sign and an exponent.
+// Printed floats of every magnitude, and digit strings with or without a point, sign, exponent.
 std::string randomDecimal(std::mt19937& random) {
     const auto pick = [&](unsigned count) { return static_cast<unsigned>(random() % count); };
     char text[64];
@@ -48,12 +47,10 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
     int taken = 0;
     const int count = 2000000;
     for (int i = 0; i < count; ++i) {
-        // As in a scene file: a byte before the number, then the end of the text, a blank and
-        // often more text, for the reading a word at a time, or some other byte.
+        // A byte before; after, the end, another byte, or a blank and more text for the word reads.
         std::string text = "7 "[random() % 2] + randomDecimal(random) + " x0e."[random() % 5];
-        for (auto more = text.back() == ' ' ? random() % 20 : 0; more > 0; --more) {
+        for (auto more = text.back() == ' ' ? random() % 20 : 0; more > 0; --more)
             text += "0123456789 .-e"[random() % 14];
-        }
         // The text may end anywhere: a block of the file ends where it ends.
         const char* const first = text.data() + 1;
         const char* const last = random() % 4 == 0 ? first + random() % (text.size() - 1)
@@ -62,8 +59,7 @@ TEST(ShortDecimal, ReadsWhatItTakesAsStrtofDoes) {
         const char* const end = readShortDecimal(first, last, value);
         if (end == nullptr) continue;
         ++taken;
-        // What it takes is a whole decimal as strtof reads it, and where a blank or the end of
-        // the text follows, strtof stops there too.
+        // A whole decimal as strtof reads it, which stops there too before a blank or the end.
         ASSERT_TRUE(end > first && (end == last || *end < '0' || *end > '9')) << text;
         const std::string seen(first, end == last || *end == ' ' ? last : end);
         char* expectedEnd;

@@ -41,9 +41,9 @@ std::string readFile(const std::string& path) {
 }
 
 std::string CapturedStream::text() const {
-    std::fflush(file_);
-    std::string bytes(static_cast<std::size_t>(std::ftell(file_)), '\0');
-    std::rewind(file_);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file_));
+    std::fflush(file());
+    std::string bytes(static_cast<std::size_t>(std::ftell(file())), '\0');
+    std::rewind(file());
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file()));
     return bytes;
 }

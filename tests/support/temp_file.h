@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
 // A fresh directory under the system's temporary folder, removed with everything in it.
@@ -15,8 +16,7 @@ public:
     std::string path(const std::string& name) const { return root_ + "/" + name; }
     // Writes bytes to name inside the directory and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
-    // Every entry, hidden ones too, with what it holds: a regular file's bytes, "-> target" for
-    // a symbolic link, "folder" or "special" otherwise. Shows what a run left behind.
+    // Each entry, hidden ones too: a file's bytes, "-> target" for a link, "folder" or "special".
     std::map<std::string, std::string> entries() const;
 
 private:
@@ -28,15 +28,9 @@ std::string readFile(const std::string& path);
 // A stream whose written bytes can be read back: stands in for the console in tests.
 class CapturedStream {
 public:
-    CapturedStream() : file_(std::tmpfile()) {}
-    ~CapturedStream() { std::fclose(file_); }
-    CapturedStream(const CapturedStream&) = delete;
-    CapturedStream& operator=(const CapturedStream&) = delete;
-
-    std::FILE* file() const { return file_; }
-    // Everything written so far.
+    std::FILE* file() const { return file_.get(); }
     std::string text() const;
 
 private:
-    std::FILE* file_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{std::tmpfile(), std::fclose};
 };
