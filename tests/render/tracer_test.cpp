@@ -16,7 +16,6 @@ namespace {
 
 using Rgb = std::array<float, 3>;
 Rgb rgb(const Color& c) { return {c.red, c.green, c.blue}; }
-Rgb xyz(const Vector& v) { return {v.x, v.y, v.z}; }
 
 template <typename... Shapes>
 ShapeList shapeList(Shapes... shapes) {
@@ -96,7 +95,7 @@ TEST(Lighting, WorkedExamples) {
     // A reflected ray is mirrored and starts 0.0001 off the tangent plane, 0.00014142 along it.
     const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
     ASSERT_TRUE(ray.has_value());
-    EXPECT_EQ(xyz(ray->direction), (Rgb{h, h, 0}));
+    EXPECT_EQ((Rgb{ray->direction.x, ray->direction.y, ray->direction.z}), (Rgb{h, h, 0}));
     EXPECT_NEAR(ray->origin.x, 0.0001, 1e-9);
     EXPECT_NEAR(ray->origin.y, 0.0001, 1e-9);
     // None where the cosine k is 0 (grazing, or from behind) or 0.0001 / k overflows a float.
