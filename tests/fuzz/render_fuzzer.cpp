@@ -1,5 +1,4 @@
-// Bytes as a scene file rendered to a 16 × 12 picture beside three small textures: the run must
-// end, stay in bounds, succeed and leave a complete Targa file.
+// Bytes as a scene drawn at 16 by 12: the run must end, succeed, stay in bounds, leave a Targa.
 
 #include <cstddef>
 #include <cstdint>

@@ -104,9 +104,8 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
             const double rim = radius + widest * std::pow(draw.uniform(0.0, 1.0), 3.0);
             const Ray ray = origin.rayTo(Point(center.x - rim * std::sin(angle), center.y,
                                                center.z + rim * std::cos(angle)));
-            Point point;
-            float distance;
-            reported += shapes[0]->intersect(ray, point, distance);
+            ShapeIndex::Hit met;
+            reported += shapes[0]->intersect(ray, met.point, met.distance);
             ASSERT_STREQ(unlikeScan(shapes, index, ray, 0, shapes.size()), nullptr);
         }
     }

@@ -32,9 +32,8 @@ inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, 
     }
     for (std::size_t asked = from; asked <= to; ++asked) {
         const std::size_t position = asked == to ? scan.position : asked;
-        if (index.nearestIs(ray, position) != (scan.shape && position == scan.position)) {
+        if (index.nearestIs(ray, position) != (scan.shape && position == scan.position))
             return "another shadow answer";
-        }
     }
     return nullptr;
 }
