@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A braced list, unlike a call's arguments, is read in order: origin, then direction.
         const float v[6] = {number(), number(), number(), number(), number(), number()};
         const Ray ray(Point(v[0], v[1], v[2]), v[3], v[4], v[5]);
-        const char* difference = unlikeScan(shapes, index, ray, 0, shapes.size());
-        if (difference != nullptr) fuzzFinding(difference);
+        if (const char* why = unlikeScan(shapes, index, ray, 0, shapes.size())) fuzzFinding(why);
     } while (offset < size);
     return 0;
 }

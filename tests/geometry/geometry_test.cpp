@@ -15,13 +15,11 @@ Xyz xyz(const Point& p) { return {p.x, p.y, p.z}; }
 }  // namespace
 
 TEST(Vector, IsBuiltNormalisedAndClampedDotRenormalisesAScaledOperand) {
-    Vector u(3, 0, 4), back(-1, 0, 0), same(0, 0.6f, 0.8f);
+    Vector u(3, 0, 4), same(0, 0.6f, 0.8f), w(1, 2, 2), scaled = w;
     EXPECT_EQ(xyz(u), (Xyz{0.6f, 0, 0.8f}));
     EXPECT_EQ(xyz(u - u), (Xyz{0, 0, 0}));  // not NaN
-    EXPECT_EQ(back.clampedDot(u), 0.0f);
+    EXPECT_EQ(Vector(-1, 0, 0).clampedDot(u), 0.0f);
     EXPECT_EQ(Vector(0, 0.6f, 0.8f).clampedDot(same), 1.0f);
-    Vector w(1, 2, 2);
-    Vector scaled = w;
     scaled.scale(3.0f);
     EXPECT_NEAR(scaled.clampedDot(w), 1.0f, 1e-6f);
     EXPECT_EQ(xyz(scaled), xyz(w));

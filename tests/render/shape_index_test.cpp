@@ -104,10 +104,8 @@ TEST(ShapeIndex, LetsThroughTheOutermostRaysTheHitTestsReport) {
             const double rim = radius + widest * std::pow(draw.uniform(0.0, 1.0), 3.0);
             const Ray ray = origin.rayTo(Point(center.x - rim * std::sin(angle), center.y,
                                                center.z + rim * std::cos(angle)));
-            Point point;
-            float distance;
-            if (!shapes[0]->intersect(ray, point, distance)) continue;
-            ++reported;
+            ShapeIndex::Hit met;
+            reported += shapes[0]->intersect(ray, met.point, met.distance);
             ASSERT_STREQ(unlikeScan(shapes, index, ray, 0, shapes.size()), nullptr);
         }
     }
@@ -184,9 +182,8 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
         const unsigned scalar = ball_quad::hitsScalar(quad, ballRay, at[1]);
         ASSERT_EQ(ball_quad::hitsSse(quad, RayLanes(ballRay), at[0]), scalar);
         ASSERT_EQ(scalar >> node.laneCount, 0u);
-        for (int i = 0; i < WideNode::kLanes; ++i) {
+        for (int i = 0; i < WideNode::kLanes; ++i)
             EXPECT_TRUE((scalar >> i & 1u) == 0 || std::memcmp(&at[0][i], &at[1][i], 4) == 0) << i;
-        }
     }
 }
 #endif

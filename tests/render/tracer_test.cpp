@@ -16,7 +16,6 @@ namespace {
 
 using Rgb = std::array<float, 3>;
 Rgb rgb(const Color& c) { return {c.red, c.green, c.blue}; }
-Rgb xyz(const Vector& v) { return {v.x, v.y, v.z}; }
 
 template <typename... Shapes>
 ShapeList shapeList(Shapes... shapes) {
@@ -73,7 +72,6 @@ TEST(Tracer, WorkedExamples) {
         {1, down, mirrors(0.5f), midway, {0.5f, 0.25f, 0}},
         {3, down, mirrors(0.5f), midway, {0.625f, 0.3125f, 0}},
         {INT_MAX, down, mirrors(0.5f), midway, rgb(trace(down, mirrors(0.5f), midway, 1000))},
-        {5, down, mirrors(0), midway, {0.5f, 0, 0}},
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
     };
     for (const auto& [depth, ray, shapes, lights, expected] : cases) {
@@ -96,7 +94,7 @@ TEST(Lighting, WorkedExamples) {
     // A reflected ray is mirrored and starts 0.0001 off the tangent plane, 0.00014142 along it.
     const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
     ASSERT_TRUE(ray.has_value());
-    EXPECT_EQ(xyz(ray->direction), (Rgb{h, h, 0}));
+    EXPECT_EQ((Rgb{ray->direction.x, ray->direction.y, ray->direction.z}), (Rgb{h, h, 0}));
     EXPECT_NEAR(ray->origin.x, 0.0001, 1e-9);
     EXPECT_NEAR(ray->origin.y, 0.0001, 1e-9);
     // None where the cosine k is 0 (grazing, or from behind) or 0.0001 / k overflows a float.

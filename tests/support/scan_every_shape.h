@@ -22,23 +22,18 @@ inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, 
     ShapeIndex::Hit scan{nullptr, 0, Point(), std::numeric_limits<float>::max()};
     for (std::size_t position = 0; position < shapes.size(); ++position) {
         ShapeIndex::Hit met{shapes[position].get(), position, Point(), 0.0f};
-        if (met.shape->intersect(ray, met.point, met.distance) && met.distance < scan.distance) {
+        if (met.shape->intersect(ray, met.point, met.distance) && met.distance < scan.distance)
             scan = met;
-        }
     }
     const ShapeIndex::Hit hit = index.nearest(ray);
-    // Bit for bit: == would take -0 for 0.
-    if (hit.shape != scan.shape ||
-        (scan.shape && (hit.position != scan.position ||
-                        std::memcmp(&hit.point, &scan.point, sizeof hit.point) != 0 ||
-                        std::memcmp(&hit.distance, &scan.distance, sizeof hit.distance) != 0))) {
+    // Bit for bit, as == would take -0 for 0; a Hit holds no padding.
+    if (hit.shape != scan.shape || (scan.shape && std::memcmp(&hit, &scan, sizeof hit) != 0)) {
         return "another nearest hit";
     }
     for (std::size_t asked = from; asked <= to; ++asked) {
         const std::size_t position = asked == to ? scan.position : asked;
-        if (index.nearestIs(ray, position) != (scan.shape && position == scan.position)) {
+        if (index.nearestIs(ray, position) != (scan.shape && position == scan.position))
             return "another shadow answer";
-        }
     }
     return nullptr;
 }
