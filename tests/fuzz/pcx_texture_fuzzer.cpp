@@ -14,11 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PcxTexture texture;
     if (!texture.load(file.c_str())) return 0;
     if (texture.width <= 0 || texture.height <= 0) fuzzFinding("loaded an empty picture");
-    for (const int u : {-1, 0, texture.width - 1, texture.width})
-        for (const int v : {-1, 0, texture.height - 1, texture.height})
+    for (const int u : {-1, 0, texture.width - 1, texture.width}) {
+        for (const int v : {-1, 0, texture.height - 1, texture.height}) {
             for (const float unit :
-                 {texture.redAt(u, v), texture.greenAt(u, v), texture.blueAt(u, v)})
-                if (!(unit >= 0.0f && unit <= 1.0f))
+                 {texture.redAt(u, v), texture.greenAt(u, v), texture.blueAt(u, v)}) {
+                if (!(unit >= 0.0f && unit <= 1.0f)) {
                     fuzzFinding("a palette component outside 0..1");
+                }
+            }
+        }
+    }
     return 0;
 }

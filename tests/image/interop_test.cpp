@@ -35,11 +35,13 @@ TEST(Interop, TexturesOfTheDocumentedCommandLoadAndWriteAsImageMagickShowsThem) 
         PcxTexture texture;
         ASSERT_TRUE(texture.load(dir.path("wood.pcx").c_str()));
         TgaWriter writer(texture.width, texture.height, dir.path("shown.tga").c_str());
-        for (int v = 0; v < texture.height; ++v)
-            for (int u = 0; u < texture.width; ++u)
+        for (int v = 0; v < texture.height; ++v) {
+            for (int u = 0; u < texture.width; ++u) {
                 writer.writePixel(std::lround(texture.redAt(u, v) * 255),
                                   std::lround(texture.greenAt(u, v) * 255),
                                   std::lround(texture.blueAt(u, v) * 255));
+            }
+        }
         EXPECT_EQ(run(folder, "convert shown.tga ppm:-"), run(folder, "convert wood.pcx ppm:-"));
     }
 }

@@ -26,7 +26,10 @@ inline const char* unlikeScan(const ShapeList& shapes, const ShapeIndex& index, 
             scan = met;
     }
     const ShapeIndex::Hit hit = index.nearest(ray);
-    // Bit for bit, as == would take -0 for 0; a Hit holds no padding.
+    // Bit for bit, as == would take -0 for 0.
+    static_assert(sizeof(ShapeIndex::Hit) ==
+                      sizeof(Shape*) + sizeof(std::size_t) + sizeof(Point) + sizeof(float),
+                  "padding would be compared");
     if (hit.shape != scan.shape || (scan.shape && std::memcmp(&hit, &scan, sizeof hit) != 0)) {
         return "another nearest hit";
     }
