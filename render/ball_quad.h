@@ -37,7 +37,9 @@ inline unsigned hitsScalar(const BallQuad& quad, const Ray& ray, float distance[
 
 #if defined(__SSE2__)
 
-inline unsigned hitsSse(const BallQuad& quad, const RayLanes& ray, float distance[]) {
+// Quad: any type with BallQuad's four arrays.
+template <typename Quad>
+unsigned hitsSse(const Quad& quad, const RayLanes& ray, float distance[]) {
     const __m128 dx = _mm_load_ps(ray.direction[0]);
     const __m128 dy = _mm_load_ps(ray.direction[1]);
     const __m128 dz = _mm_load_ps(ray.direction[2]);
@@ -54,6 +56,9 @@ inline unsigned hitsSse(const BallQuad& quad, const RayLanes& ray, float distanc
         _mm_mul_ps(radius, radius));
     const __m128 discriminant =
         _mm_sub_ps(_mm_mul_ps(b, b), _mm_mul_ps(a, _mm_mul_ps(_mm_set1_ps(4.0f), k)));
+    // Most tests miss here; the roots' square roots are worth skipping.
+    const __m128 real = _mm_cmpge_ps(discriminant, _mm_setzero_ps());
+    if (_mm_movemask_ps(real) == 0) return 0;
     const __m128 minusB = _mm_xor_ps(b, _mm_set1_ps(-0.0f));
     // The nearer root in double, two lanes at a time, as intersectBall takes it.
     const __m128d lowRoot =
@@ -70,8 +75,7 @@ inline unsigned hitsSse(const BallQuad& quad, const RayLanes& ray, float distanc
     _mm_storeu_ps(distance, t);
     // A hit needs a discriminant not below 0 and a distance not below 0; NaN distances, which
     // never win, are left out.
-    const __m128 met =
-        _mm_and_ps(_mm_cmpge_ps(discriminant, _mm_setzero_ps()), _mm_cmpge_ps(t, _mm_setzero_ps()));
+    const __m128 met = _mm_and_ps(real, _mm_cmpge_ps(t, _mm_setzero_ps()));
     return static_cast<unsigned>(_mm_movemask_ps(met));
 }
 

@@ -20,8 +20,12 @@ constexpr float kFloatInfinity = std::numeric_limits<float>::infinity();
 // A hit this far away or farther is never taken.
 constexpr float kNoHit = std::numeric_limits<float>::max();
 constexpr std::size_t kLeafSize = 4;
-constexpr unsigned kCountBits = 3;
-constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
+// A lane's child: an index shifted past the kind of what it indexes.
+constexpr unsigned kKindBits = 2;
+constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
+constexpr std::uint32_t kInnerNode = 0;
+constexpr std::uint32_t kBallLeaf = 1;   // in quads_
+constexpr std::uint32_t kMixedLeaf = 2;  // in mixedQuads_
 // Positions from here on stay out of the tree, so that node and member indices fit their fields.
 constexpr std::size_t kLargestIndexedCount = std::size_t{1} << 28;
 // How far from 1 the squared length of a float-normalised direction may be (5.2 × 2^-24 is the
@@ -37,10 +41,7 @@ constexpr double kSmallestHorizontalSquare = 1e-20;
 constexpr int kSurfaceAreaSplitDepth = 48;
 // Every level of nodes splits at least once, and leaves up to three lanes waiting.
 constexpr int kStackDepth = 3 * (kSurfaceAreaSplitDepth + 40) + 1;
-// The count field of a leaf whose balls are kept in quads_.
-constexpr std::uint32_t kQuadLeaf = kCountMask;
-static_assert(kLeafSize < kQuadLeaf && kLeafSize <= WideNode::kLanes,
-              "a leaf's count must fit its bits and a quad");
+static_assert(kLeafSize <= WideNode::kLanes, "a leaf must fit a quad");
 constexpr int kBins = 16;
 
 // A box of float sides while the tree is built; empty until it encloses something. Each side has
@@ -262,7 +263,6 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
     } else {
         nodes_.reserve(entries.size() / kLeafSize + 1);
         // Only what is used becomes resident, and nothing is copied while the tree grows.
-        members_.reserve(entries.size());
         quads_.reserve(entries.size());
         quadPositions_.reserve(entries.size());
         nodes_.resize(1);
@@ -313,7 +313,7 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
         if (part.end - part.begin <= kLeafSize) {
             node.child[lane] = addLeaf(entries, part.begin, part.end);
         } else {
-            node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kCountBits);
+            node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kKindBits | kInnerNode);
             nodes_.emplace_back();
         }
     }
@@ -326,7 +326,7 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
             for (std::size_t i = part.begin; i < part.end; ++i) rounding.add(entries[i].member);
         } else {
             rounding = build(entries, part.begin, part.end, part.depth, part.summary,
-                             node.child[lane] >> kCountBits);
+                             node.child[lane] >> kKindBits);
         }
         rounding.fillLane(node, static_cast<int>(lane), part.summary.box);
         all.add(rounding);
@@ -337,31 +337,40 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
 
 std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t begin,
                                   std::size_t end) {
+    // Lanes past the leaf's shapes are balls with a NaN centre, which no ray hits.
+    const auto fill = [&](auto& quad, std::uint32_t positions[]) {
+        const float none = std::numeric_limits<float>::quiet_NaN();
+        for (std::size_t lane = 0; lane < WideNode::kLanes; ++lane) {
+            const Member* member = begin + lane < end ? &entries[begin + lane].member : nullptr;
+            quad.centerX[lane] = member != nullptr ? member->center.x : none;
+            quad.centerY[lane] = member != nullptr ? member->center.y : none;
+            quad.centerZ[lane] = member != nullptr ? member->center.z : none;
+            quad.radius[lane] = member != nullptr ? member->radius : 0.0f;
+            positions[lane] = member != nullptr ? member->position : 0;
+        }
+    };
     const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
     const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
-    const bool ballsOnly = std::all_of(
-        first, last, [](const Entry& entry) { return entry.member.kind == Member::Kind::ball; });
-    const std::size_t count = end - begin;
-    if (ballsOnly) {
-        const float none = std::numeric_limits<float>::quiet_NaN();
-        BallQuad quad{
-            {none, none, none, none}, {none, none, none, none}, {none, none, none, none}, {}};
-        std::array<std::uint32_t, WideNode::kLanes> positions{};
-        for (std::size_t lane = 0; lane < count; ++lane) {
-            const Member& ball = entries[begin + lane].member;
-            quad.centerX[lane] = ball.center.x;
-            quad.centerY[lane] = ball.center.y;
-            quad.centerZ[lane] = ball.center.z;
-            quad.radius[lane] = ball.radius;
-            positions[lane] = ball.position;
-        }
+    if (std::all_of(first, last,
+                    [](const Entry& entry) { return entry.member.kind == Member::Kind::ball; })) {
+        BallQuad quad;
+        std::array<std::uint32_t, WideNode::kLanes> positions;
+        fill(quad, positions.data());
         quads_.push_back(quad);
         quadPositions_.push_back(positions);
-        return static_cast<std::uint32_t>((quads_.size() - 1) << kCountBits | kQuadLeaf);
+        return static_cast<std::uint32_t>((quads_.size() - 1) << kKindBits | kBallLeaf);
     }
-    const std::size_t at = members_.size();
-    for (auto entry = first; entry != last; ++entry) members_.push_back(entry->member);
-    return static_cast<std::uint32_t>(at << kCountBits | count);
+    MixedQuad quad{};
+    fill(quad, quad.position);
+    for (std::size_t lane = 0; begin + lane < end; ++lane) {
+        const Member& member = entries[begin + lane].member;
+        if (member.kind == Member::Kind::tube) {
+            quad.tubes |= 1u << lane;
+            quad.height[lane] = member.height;
+        }
+    }
+    mixedQuads_.push_back(quad);
+    return static_cast<std::uint32_t>((mixedQuads_.size() - 1) << kKindBits | kMixedLeaf);
 }
 
 ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
@@ -495,9 +504,8 @@ ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {
     return best;
 }
 
-template <typename Visit, typename VisitBall>
-bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
-                        VisitBall visitBall) const {
+template <typename Visit, typename VisitHit>
+bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit, VisitHit visitHit) const {
     for (const Member& member : unbounded_) {
         if (visit(member)) return true;
     }
@@ -533,25 +541,22 @@ bool ShapeIndex::search(const Ray& ray, const float& limit, Visit visit,
             const Pending next = stack[--depth];
             // The limit may have shrunk below where a waiting lane begins.
             if (next.enter > limit) continue;
-            const std::uint32_t count = next.child & kCountMask;
-            const std::uint32_t first = next.child >> kCountBits;
-            if (count == 0) {
-                node = first;
+            const std::uint32_t kind = next.child & kKindMask;
+            const std::uint32_t at = next.child >> kKindBits;
+            if (kind == kInnerNode) {
+                node = at;
                 break;
             }
-            if (count == kQuadLeaf) {
-                const BallQuad& quad = quads_[first];
-                float distance[WideNode::kLanes];
-                unsigned hits = ball_quad::hits(quad, ray, lanes, distance);
-                while (hits != 0) {
-                    const int lane = __builtin_ctz(hits);
-                    hits &= hits - 1;
-                    if (visitBall(quadPositions_[first][lane], distance[lane])) return true;
-                }
-                continue;
-            }
-            for (std::uint32_t i = first; i < first + count; ++i) {
-                if (visit(members_[i])) return true;
+            float distance[WideNode::kLanes];
+            const bool balls = kind == kBallLeaf;
+            unsigned hits = balls ? ball_quad::hits(quads_[at], ray, lanes, distance)
+                                  : mixed_quad::hits(mixedQuads_[at], ray, lanes, distance);
+            const std::uint32_t* positions =
+                balls ? quadPositions_[at].data() : mixedQuads_[at].position;
+            while (hits != 0) {
+                const int lane = __builtin_ctz(hits);
+                hits &= hits - 1;
+                if (visitHit(positions[lane], distance[lane])) return true;
             }
         }
     }

@@ -9,6 +9,7 @@
 #include "geometry/point.h"
 #include "geometry/ray.h"
 #include "render/ball_quad.h"
+#include "render/mixed_quad.h"
 #include "render/wide_node.h"
 
 class Shape;
@@ -40,9 +41,9 @@ public:
     bool nearestIs(const Ray& ray, std::size_t position) const;
 
 private:
-    // A shape as the search tests it: balls, tubes and planes by their geometry, kept here so that
-    // a leaf's tests read one run of memory, and any other shape through its own hit test. A plane
-    // keeps its a, b, c in center and its d in radius.
+    // A shape as the search tests it: balls, tubes and planes by their geometry, read without
+    // going through the shape, and any other shape through its own hit test. A plane keeps its
+    // a, b, c in center and its d in radius.
     struct Member {
         enum class Kind : std::uint8_t { ball, tube, plane, other };
 
@@ -85,20 +86,20 @@ private:
     // near and earlier in the file.
     static bool beats(float distance, std::size_t position, const Hit& best);
     bool offerTo(Hit& best, const Ray& ray, const Member& member) const;
-    // Calls visit(member) for the always-tested shapes and those in the leaves the ray may meet
-    // within limit (read afresh at every box), and visitBall(position, distance) for every ball
-    // of those leaves the ray hits, until either returns true; returns whether one did.
-    template <typename Visit, typename VisitBall>
-    bool search(const Ray& ray, const float& limit, Visit visit, VisitBall visitBall) const;
+    // Calls visit(member) for the always-tested shapes, and visitHit(position, distance) for every
+    // shape the ray hits in the leaves it may meet within limit (read afresh at every box), until
+    // either returns true; returns whether one did.
+    template <typename Visit, typename VisitHit>
+    bool search(const Ray& ray, const float& limit, Visit visit, VisitHit visitHit) const;
 
     static thread_local Occluder occluders_[kOccluderSlots];
 
     const ShapeList* shapes_;
     std::uint64_t serial_;  // tells this index from any other, dead or alive, in the occluders
     std::vector<WideNode> nodes_;
-    std::vector<Member> members_;  // grouped by leaf
     std::vector<BallQuad> quads_;  // the leaves that hold balls only
     std::vector<std::array<std::uint32_t, WideNode::kLanes>> quadPositions_;  // their file order
+    std::vector<MixedQuad> mixedQuads_;  // the leaves that hold a tube
     // Tested by every ray, in file order: the shapes the tree leaves out, or all of them when the
     // tree would hold no more than one leaf.
     std::vector<Member> unbounded_;

@@ -35,7 +35,7 @@ struct alignas(16) WideNode {
     // |x| + |z| of the box's farthest corner when the lane holds a tube, else far below any
     // origin's, so that it adds nothing.
     float tubeReach[kLanes];
-    // Leaf: first member << kCountBits | count. Inner lane: node index << kCountBits.
+    // An index into the nodes or into the leaves of one kind, shifted past that kind.
     std::uint32_t child[kLanes];
     std::uint32_t laneCount;
 };

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "render/ball_quad.h"
+#include "render/mixed_quad.h"
 #include "support/scan_every_shape.h"
 
 namespace {
@@ -131,9 +131,10 @@ TEST(WideNode, RayAlongABoxFaceMeetsIt) {
 
 #if defined(__SSE2__)
 // The SIMD paths answer bit for bit as the portable ones at every scale: for boxes on rays along
-// the axes and from their faces, with lanes left empty; for balls on grazing rays, from inside and
-// on the surface, with negative radii and NaN, and NaN centres in lanes without a ball.
-TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
+// the axes and from their faces, with lanes left empty; for balls and tubes on grazing rays, from
+// inside and on the surface, through tubes' ends and along their axes, with negative sizes and
+// NaN, and NaN centres in lanes without a shape.
+TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesBallsAndTubes) {
     SeededDraws draw{std::mt19937(11)};
     for (int trial = 0; trial < 20000; ++trial) {
         SCOPED_TRACE(testing::Message() << "trial " << trial);
@@ -165,22 +166,34 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesAndBalls) {
         ASSERT_EQ(wide_node::meetLanes(node, ray, limit, at[0]),
                   wide_node::meetLanesScalar(node, ray, limit, at[1]));
         ASSERT_EQ(std::memcmp(at[0], at[1], node.laneCount * sizeof(float)), 0);
-        BallQuad quad{};
+        MixedQuad quad{};
         std::memcpy(&quad, node.side[0], sizeof node.side[0]);  // centred on the boxes' low corners
+        quad.tubes = draw.pick(16) & ((1u << node.laneCount) - 1);
         for (int lane = 0; lane < WideNode::kLanes; ++lane) {
             quad.radius[lane] = draw.pick(10) == 0 ? NAN : draw.uniform(-0.1f, 1.0f) * scale;
-            if (lane >= static_cast<int>(node.laneCount)) quad.centerX[lane] = NAN;  // no ball
+            quad.height[lane] = draw.pick(10) == 0 ? NAN : draw.uniform(-0.1f, 2.0f) * scale;
+            if (lane >= static_cast<int>(node.laneCount)) quad.centerX[lane] = NAN;  // no shape
         }
-        // Between the box ray's origin and a ball's centre, its rim, its near surface or anywhere.
+        // Toward a centre, a rim, a tube's end or anywhere; along a tube's axis; or level with
+        // an end, which belongs to the wall.
         const int lane = draw.pick(4);
         const Point center(quad.centerX[lane], quad.centerY[lane], quad.centerZ[lane]);
         const float reach =
             quad.radius[lane] * (draw.pick(2) == 0 ? 1.0f : draw.uniform(0.0f, 1.01f));
-        const Point aim(center.x + (draw.pick(2) == 0 ? reach : 0.0f), center.y,
-                        center.z + (draw.pick(3) == 0 ? draw.uniform(-scale, scale) : 0.0f));
-        const Ray ballRay = draw.pick(8) == 0 ? aim.rayTo(from) : from.rayTo(aim);
-        const unsigned scalar = ball_quad::hitsScalar(quad, ballRay, at[1]);
-        ASSERT_EQ(ball_quad::hitsSse(quad, RayLanes(ballRay), at[0]), scalar);
+        const float rise =
+            quad.height[lane] * (draw.pick(2) == 0 ? 0.5f : draw.uniform(-1.0f, 1.0f));
+        const float end = center.y + (draw.pick(2) == 0 ? 0.5f : -0.5f) * quad.height[lane];
+        const int way = draw.pick(10);
+        const Point start = way == 1 ? Point(from.x, end, from.z) : from;
+        const Point aim =
+            way == 0   ? Point(from.x, center.y, from.z)
+            : way == 1 ? Point(center.x + reach, end, center.z)
+                       : Point(center.x + (draw.pick(2) == 0 ? reach : 0.0f),
+                               center.y + (draw.pick(2) == 0 ? rise : 0.0f),
+                               center.z + (draw.pick(3) == 0 ? draw.uniform(-scale, scale) : 0.0f));
+        const Ray shapeRay = draw.pick(8) == 0 ? aim.rayTo(start) : start.rayTo(aim);
+        const unsigned scalar = mixed_quad::hitsScalar(quad, shapeRay, at[1]);
+        ASSERT_EQ(mixed_quad::hits(quad, shapeRay, RayLanes(shapeRay), at[0]), scalar);
         ASSERT_EQ(scalar >> node.laneCount, 0u);
         for (int i = 0; i < WideNode::kLanes; ++i)
             EXPECT_TRUE((scalar >> i & 1u) == 0 || std::memcmp(&at[0][i], &at[1][i], 4) == 0) << i;
