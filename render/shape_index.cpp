@@ -207,11 +207,13 @@ struct ShapeIndex::Rounding {
             smallestRadius > 0.0f
                 ? roundedUp(wide_node::kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
                 : std::numeric_limits<float>::infinity();
-        // A tube's radius is at most half the box's width, which the farthest corner covers.
-        node.tubeReach[lane] =
-            tube ? roundedUp(double{std::max(std::fabs(box.low[0]), std::fabs(box.high[0]))} +
-                             std::max(std::fabs(box.low[2]), std::fabs(box.high[2])))
-                 : wide_node::kNoTube;
+        // A tube's centre lies inside the box.
+        for (int horizontal = 0; horizontal < 2; ++horizontal) {
+            const int axis = 2 * horizontal;  // x, then z
+            node.tubeReach[horizontal][lane] =
+                tube ? std::max(std::fabs(box.low[axis]), std::fabs(box.high[axis]))
+                     : wide_node::kNoTube;
+        }
     }
 };
 

@@ -27,7 +27,8 @@ RayLanes::RayLanes(const Ray& ray) {
         broadcast(allowanceSign[axis], backward ? -1.0f : 1.0f);
         broadcast(direction[axis], directions[axis]);
     }
-    broadcast(horizontal, std::fabs(ray.origin.x) + std::fabs(ray.origin.z));
+    broadcast(horizontal[0], std::fabs(ray.origin.x));
+    broadcast(horizontal[1], std::fabs(ray.origin.z));
     const Vector& d = ray.direction;
     broadcast(squaredLength, d.x * d.x + d.y * d.y + d.z * d.z);
 }

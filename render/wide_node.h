@@ -15,12 +15,15 @@
 // float hit tests could report as meeting a shape inside it. A float hit test rounds its
 // discriminant by up to about 16 × 2^-24 times the squared scale S² of the coordinates involved,
 // so a hit it reports lies within sqrt(r² + c S²) of the centre or axis instead of r, where c is
-// that bound doubled twice (on random grazing rays the worst seen is 9 × 2^-24). S² is bounded by
-// the squared distance from the ray's origin to the box's farthest corner, plus, for a tube, whose
-// test multiplies absolute coordinates, (|x| + |z| of the origin and of the box)². The allowance
-// sqrt(r² + c S²) - r is at most c S² / 2r and at most sqrt(c) S; the smaller is taken. Where S
-// stands alone it is bounded by the sum of the reaches along the axes, which is never below their
-// root sum of squares and keeps a square root off every node test.
+// that bound doubled twice (on random grazing rays the worst seen is 9 × 2^-24). For a ball, S is
+// the distance from the ray's origin to the centre, bounded by that to the box's farthest corner.
+// A tube's test expands products of absolute coordinates, each rounded with an error of its own
+// size; gathered per axis, their sum is (|x| of the origin + |x| of the centre)² plus the same in
+// z, bounded by the box's largest |x| and |z|. A lane takes the larger of the two squares, which
+// bounds either kind. The allowance sqrt(r² + c S²) - r is at most c S² / 2r and at most
+// sqrt(c) S; the smaller is taken. Where S stands alone it is bounded by the sum of the reaches
+// along the axes and the tube's two terms, which is never below the root of either square and keeps
+// a square root off every node test.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
 // float inverse shift a widened slab side by less than 5 × 2^-24 S, and a direction up to 2^-21
@@ -32,9 +35,9 @@ struct alignas(16) WideNode {
     float side[2][3][kLanes];  // [0] the low sides, [1] the high sides, rounded outward
     // c / 2r of the smallest radius in the lane, rounded up; infinity when that radius is 0.
     float rimFactor[kLanes];
-    // |x| + |z| of the box's farthest corner when the lane holds a tube, else far below any
-    // origin's, so that it adds nothing.
-    float tubeReach[kLanes];
+    // The largest |x| [0] and |z| [1] in the box when the lane holds a tube, else far below any
+    // origin's, so that they add nothing.
+    float tubeReach[2][kLanes];
     // An index into the nodes or into the leaves of one kind, shifted past that kind.
     std::uint32_t child[kLanes];
     std::uint32_t laneCount;
@@ -45,7 +48,7 @@ struct alignas(16) RayLanes {
     float origin[3][WideNode::kLanes];
     float inverse[3][WideNode::kLanes];  // ±infinity along an axis the ray does not move along
     float allowanceSign[3][WideNode::kLanes];  // -1 where the ray runs toward smaller coordinates
-    float horizontal[WideNode::kLanes];        // |x| + |z| of the origin
+    float horizontal[2][WideNode::kLanes];     // |x| and |z| of the origin
     float direction[3][WideNode::kLanes];
     float squaredLength[WideNode::kLanes];  // of the direction, summed as the hit tests sum it
     int nearSide[3];  // which side of a box the ray meets first along each axis
@@ -84,9 +87,14 @@ inline void allowances(const WideNode& node, const RayLanes& ray, float allowanc
             squaredScale = squaredScale + reach * reach;
             scale = scale + reach;
         }
-        const float tube = laneMax(ray.horizontal[lane] + node.tubeReach[lane], 0.0f);
-        squaredScale = squaredScale + tube * tube;
-        scale = scale + tube;
+        float tubeSquare = 0.0f;
+        for (int axis = 0; axis < 2; ++axis) {
+            const float tube =
+                laneMax(ray.horizontal[axis][lane] + node.tubeReach[axis][lane], 0.0f);
+            tubeSquare = tubeSquare + tube * tube;
+            scale = scale + tube;
+        }
+        squaredScale = laneMax(squaredScale, tubeSquare);
         const float rounding =
             laneMin(squaredScale * node.rimFactor[lane], scale * kRoundingPerScale);
         allowance[lane] = laneMax(rounding + scale * kFloatSlack, kSmallestAllowance);
@@ -138,10 +146,15 @@ inline __m128 allowancesSse(const WideNode& node, const RayLanes& ray) {
         squaredScale = _mm_add_ps(squaredScale, _mm_mul_ps(reach, reach));
         scale = _mm_add_ps(scale, reach);
     }
-    const __m128 tube = _mm_max_ps(
-        _mm_add_ps(_mm_load_ps(ray.horizontal), _mm_load_ps(node.tubeReach)), _mm_setzero_ps());
-    squaredScale = _mm_add_ps(squaredScale, _mm_mul_ps(tube, tube));
-    scale = _mm_add_ps(scale, tube);
+    __m128 tubeSquare = _mm_setzero_ps();
+    for (int axis = 0; axis < 2; ++axis) {
+        const __m128 tube = _mm_max_ps(
+            _mm_add_ps(_mm_load_ps(ray.horizontal[axis]), _mm_load_ps(node.tubeReach[axis])),
+            _mm_setzero_ps());
+        tubeSquare = _mm_add_ps(tubeSquare, _mm_mul_ps(tube, tube));
+        scale = _mm_add_ps(scale, tube);
+    }
+    squaredScale = _mm_max_ps(squaredScale, tubeSquare);
     const __m128 rounding = _mm_min_ps(_mm_mul_ps(squaredScale, _mm_load_ps(node.rimFactor)),
                                        _mm_mul_ps(scale, _mm_set1_ps(kRoundingPerScale)));
     return _mm_max_ps(_mm_add_ps(rounding, _mm_mul_ps(scale, _mm_set1_ps(kFloatSlack))),
