@@ -97,14 +97,21 @@ Real stepDown(Real value) {
     return -stepUp(-value);
 }
 
-float roundedDown(double value) {
-    const float f = static_cast<float>(value);
-    return f > value ? stepDown(f) : f;
-}
-
 float roundedUp(double value) {
     const float f = static_cast<float>(value);
     return f < value ? stepUp(f) : f;
+}
+
+// The largest float below value, and the smallest above it: the same as rounding the next double
+// down (or up) outward, without stepping the double.
+float floatBelow(double value) {
+    const float f = static_cast<float>(value);
+    return f < value ? f : stepDown(f);
+}
+
+float floatAbove(double value) {
+    const float f = static_cast<float>(value);
+    return f > value ? f : stepUp(f);
 }
 
 // Whether the rounding allowance is known to cover the ray's hit tests.
@@ -129,19 +136,21 @@ struct ShapeIndex::Entry {
 
 // An entry's box rounded outward to float, as splitting reads and reorders it: 32 bytes, where
 // the entries themselves would move twice as much at every level. Four floats read from low end
-// in high[0] and four from high in the zero, so that neither reaches past the box.
+// in high[0] and four from high in bin, so that neither reaches past the box.
 struct ShapeIndex::Ref {
     std::uint32_t entry;  // where in the entries; ordered as the file order is
     float low[3];
     float high[3];
-    float zero = 0.0f;
+    // The bin the last binning put the box in, kept for the partition after it. A float, as the
+    // fourth lane of high, so that it is never a subnormal.
+    float bin = 0.0f;
 
     Ref(std::uint32_t entry, const BoundingBox& box) : entry(entry) {
         for (int axis = 0; axis < 3; ++axis) {
             // A side formed in double is within half a double step of the true one (a radius far
             // below the centre's magnitude can vanish in it), so one step outward bounds it.
-            low[axis] = roundedDown(stepDown(box.low[axis]));
-            high[axis] = roundedUp(stepUp(box.high[axis]));
+            low[axis] = floatBelow(box.low[axis]);
+            high[axis] = floatAbove(box.high[axis]);
         }
     }
 
@@ -396,13 +405,12 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
     const float binsPerUnit = static_cast<float>(binCount) / (high - low);
     if (depth < kSurfaceAreaSplitDepth && high > low && std::isfinite(binsPerUnit)) {
         // Binned surface area heuristic: the cut that least expects a ray to test both sides.
-        const auto binOf = [&](const Ref& ref) {
-            return std::min(binCount - 1, static_cast<int>((ref.center(axis) - low) * binsPerUnit));
-        };
         std::size_t counts[kBins] = {};
         Summary bins[kBins];
         for (auto ref = first; ref != last; ++ref) {
-            const int bin = binOf(*ref);
+            const int bin =
+                std::min(binCount - 1, static_cast<int>((ref->center(axis) - low) * binsPerUnit));
+            ref->bin = static_cast<float>(bin);
             ++counts[bin];
             bins[bin].add(*ref);
         }
@@ -436,8 +444,9 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
             for (int bin = 0; bin < binCount; ++bin) {
                 (bin < bestCut ? split.below : split.above).add(bins[bin]);
             }
+            const auto cut = static_cast<float>(bestCut);
             const auto middle =
-                std::partition(first, last, [&](const Ref& ref) { return binOf(ref) < bestCut; });
+                std::partition(first, last, [cut](const Ref& ref) { return ref.bin < cut; });
             split.middle = static_cast<std::size_t>(middle - refs.begin());
             return split;
         }
