@@ -73,6 +73,22 @@ struct Extent {
         const double z = double{high[2]} - low[2];
         return x * y + y * z + z * x;
     }
+    // The same in float, enough to weigh one cut against another.
+    float roughSurfaceArea() const {
+#if defined(__SSE2__)
+        const __m128 size = _mm_sub_ps(_mm_loadu_ps(high), _mm_loadu_ps(low));
+        const __m128 products =
+            _mm_mul_ps(size, _mm_shuffle_ps(size, size, _MM_SHUFFLE(3, 0, 2, 1)));
+        const __m128 xyPlusYz =
+            _mm_add_ss(products, _mm_shuffle_ps(products, products, _MM_SHUFFLE(1, 1, 1, 1)));
+        return _mm_cvtss_f32(_mm_add_ss(xyPlusYz, _mm_movehl_ps(products, products)));
+#else
+        const float x = high[0] - low[0];
+        const float y = high[1] - low[1];
+        const float z = high[2] - low[2];
+        return x * y + y * z + z * x;
+#endif
+    }
 };
 
 double largestMagnitude(const Point& p) {
@@ -410,9 +426,9 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
         for (auto ref = first; ref != last; ++ref) {
             const int bin =
                 std::min(binCount - 1, static_cast<int>((ref->center(axis) - low) * binsPerUnit));
-            ref->bin = static_cast<float>(bin);
             ++counts[bin];
             bins[bin].add(*ref);
+            ref->bin = static_cast<float>(bin);
         }
         // The cost's part below each cut, then the cut of least cost swept from above.
         double belowCost[kBins];
@@ -423,7 +439,7 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
             box.enclose(bins[bin - 1].box);
             count += counts[bin - 1];
             belowCount[bin] = count;
-            belowCost[bin] = box.surfaceArea() * static_cast<double>(count);
+            belowCost[bin] = double{box.roughSurfaceArea()} * static_cast<double>(count);
         }
         box = Extent();
         count = 0;
@@ -433,7 +449,8 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
             box.enclose(bins[bin].box);
             count += counts[bin];
             if (count == 0 || belowCount[bin] == 0) continue;
-            const double cost = belowCost[bin] + box.surfaceArea() * static_cast<double>(count);
+            const double cost =
+                belowCost[bin] + double{box.roughSurfaceArea()} * static_cast<double>(count);
             if (cost < bestCost) {
                 bestCost = cost;
                 bestCut = bin;
@@ -444,9 +461,16 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
             for (int bin = 0; bin < binCount; ++bin) {
                 (bin < bestCut ? split.below : split.above).add(bins[bin]);
             }
+            // The count below the cut is known, so each ref above it there swaps with the next one
+            // below it after, which is sure to exist.
             const auto cut = static_cast<float>(bestCut);
-            const auto middle =
-                std::partition(first, last, [cut](const Ref& ref) { return ref.bin < cut; });
+            const auto middle = first + static_cast<std::ptrdiff_t>(belowCount[bestCut]);
+            auto next = middle;
+            for (auto ref = first; ref != middle; ++ref) {
+                if (ref->bin < cut) continue;
+                while (!(next->bin < cut)) ++next;
+                std::swap(*ref, *next++);
+            }
             split.middle = static_cast<std::size_t>(middle - refs.begin());
             return split;
         }
