@@ -118,8 +118,8 @@ float roundedUp(double value) {
     return f < value ? stepUp(f) : f;
 }
 
-// The largest float below value, and the smallest above it: the same as rounding the next double
-// down (or up) outward, without stepping the double.
+// The largest float strictly below value, and the smallest strictly above it: the same as rounding
+// the next double down (or up) outward, without stepping the double.
 float floatBelow(double value) {
     const float f = static_cast<float>(value);
     return f < value ? f : stepDown(f);
@@ -152,19 +152,20 @@ struct ShapeIndex::Entry {
 
 // An entry's box rounded outward to float, as splitting reads and reorders it: 32 bytes, where
 // the entries themselves would move twice as much at every level. Four floats read from low end
-// in high[0] and four from high in bin, so that neither reaches past the box.
+// in high[0] and four from high in bin, so that neither reaches past the ref.
 struct ShapeIndex::Ref {
     std::uint32_t entry;  // where in the entries; ordered as the file order is
     float low[3];
     float high[3];
-    // The bin the last binning put the box in, kept for the partition after it. A float, as the
-    // fourth lane of high, so that it is never a subnormal.
+    // The bin the last binning put the box in, kept for the partition after it. A float because it
+    // rides along as the fourth lane of high, where an integer's bits would be a slow subnormal.
     float bin = 0.0f;
 
     Ref(std::uint32_t entry, const BoundingBox& box) : entry(entry) {
         for (int axis = 0; axis < 3; ++axis) {
             // A side formed in double is within half a double step of the true one (a radius far
-            // below the centre's magnitude can vanish in it), so one step outward bounds it.
+            // below the centre's magnitude can vanish in it), so a float strictly beyond it bounds
+            // it.
             low[axis] = floatBelow(box.low[axis]);
             high[axis] = floatAbove(box.high[axis]);
         }
