@@ -74,6 +74,22 @@ struct Extent {
         const double z = double{high[2]} - low[2];
         return x * y + y * z + z * x;
     }
+    // The same in float, enough to weigh one cut against another.
+    float roughSurfaceArea() const {
+#if defined(__SSE2__)
+        const __m128 size = _mm_sub_ps(_mm_loadu_ps(high), _mm_loadu_ps(low));
+        const __m128 products =
+            _mm_mul_ps(size, _mm_shuffle_ps(size, size, _MM_SHUFFLE(3, 0, 2, 1)));
+        const __m128 xyPlusYz =
+            _mm_add_ss(products, _mm_shuffle_ps(products, products, _MM_SHUFFLE(1, 1, 1, 1)));
+        return _mm_cvtss_f32(_mm_add_ss(xyPlusYz, _mm_movehl_ps(products, products)));
+#else
+        const float x = high[0] - low[0];
+        const float y = high[1] - low[1];
+        const float z = high[2] - low[2];
+        return x * y + y * z + z * x;
+#endif
+    }
 };
 
 double largestMagnitude(const Point& p) {
@@ -98,14 +114,21 @@ Real stepDown(Real value) {
     return -stepUp(-value);
 }
 
-float roundedDown(double value) {
-    const float f = static_cast<float>(value);
-    return f > value ? stepDown(f) : f;
-}
-
 float roundedUp(double value) {
     const float f = static_cast<float>(value);
     return f < value ? stepUp(f) : f;
+}
+
+// The largest float strictly below value, and the smallest strictly above it: the same as rounding
+// the next double down (or up) outward, without stepping the double.
+float floatBelow(double value) {
+    const float f = static_cast<float>(value);
+    return f < value ? f : stepDown(f);
+}
+
+float floatAbove(double value) {
+    const float f = static_cast<float>(value);
+    return f > value ? f : stepUp(f);
 }
 
 // Whether the rounding allowance is known to cover the ray's hit tests.
@@ -122,20 +145,24 @@ bool suitsIndex(const Ray& ray) {
 
 }  // namespace
 
-// A bounded shape while the tree is built: its box rounded outward to float. The sides come first
-// and the member after them, so that four floats read from either side stay inside the entry.
-struct ShapeIndex::Entry {
+// An entry's box rounded outward to float, as splitting reads and reorders it: 32 bytes, where
+// the entries themselves would move twice as much at every level. Four floats read from low end
+// in high[0] and four from high in bin, so that neither reaches past the ref.
+struct ShapeIndex::Ref {
+    std::uint32_t entry;  // where in the entries; ordered as the file order is
     float low[3];
     float high[3];
-    // Taken while the shapes are read in file order, so that making leaves reads no shape again.
-    Member member;
+    // The bin the last binning put the box in, kept for the partition after it. A float because it
+    // rides along as the fourth lane of high, where an integer's bits would be a slow subnormal.
+    float bin = 0.0f;
 
-    Entry(const Member& member, const BoundingBox& box) : member(member) {
+    Ref(std::uint32_t entry, const BoundingBox& box) : entry(entry) {
         for (int axis = 0; axis < 3; ++axis) {
             // A side formed in double is within half a double step of the true one (a radius far
-            // below the centre's magnitude can vanish in it), so one step outward bounds it.
-            low[axis] = roundedDown(stepDown(box.low[axis]));
-            high[axis] = roundedUp(stepUp(box.high[axis]));
+            // below the centre's magnitude can vanish in it), so a float strictly beyond it bounds
+            // it.
+            low[axis] = floatBelow(box.low[axis]);
+            high[axis] = floatAbove(box.high[axis]);
         }
     }
 
@@ -143,27 +170,26 @@ struct ShapeIndex::Entry {
     float center(int axis) const { return low[axis] + high[axis]; }
 };
 
-// What splitting needs of the entries begin..end: their box and the box of their centres.
+// What splitting needs of the refs begin..end: their box and the box of their centres.
 struct ShapeIndex::Summary {
     Extent box;
     Extent centers;
 
     Summary() = default;
-    Summary(const std::vector<Entry>& entries, std::size_t begin, std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) add(entries[i]);
+    Summary(const std::vector<Ref>& refs, std::size_t begin, std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) add(refs[i]);
     }
 
-    void add(const Entry& entry) {
+    void add(const Ref& ref) {
 #if defined(__SSE2__)
-        // Four floats from either side stay inside the entry; the fourth lane is not used.
-        const __m128 low = _mm_loadu_ps(entry.low);
-        const __m128 high = _mm_loadu_ps(entry.high);
+        const __m128 low = _mm_loadu_ps(ref.low);
+        const __m128 high = _mm_loadu_ps(ref.high);
         const __m128 center = _mm_add_ps(low, high);
         box.enclose(low, high);
         centers.enclose(center, center);
 #else
-        box.enclose(entry.low, entry.high);
-        const float center[3] = {entry.center(0), entry.center(1), entry.center(2)};
+        box.enclose(ref.low, ref.high);
+        const float center[3] = {ref.center(0), ref.center(1), ref.center(2)};
         centers.enclose(center, center);
 #endif
     }
@@ -181,6 +207,14 @@ struct ShapeIndex::Summary {
         }
         return axis;
     }
+};
+
+// The tree's working state while it is built.
+struct ShapeIndex::Building {
+    // The bounded shapes in file order, taken as the shapes are read so that making leaves reads
+    // no shape again.
+    std::vector<Member> members;
+    std::vector<Ref> refs;  // their boxes, reordered part by part as the tree splits them
 };
 
 // What a lane's allowance needs of the shapes under it.
@@ -240,8 +274,9 @@ std::size_t slotOf(const Point& origin, std::size_t slots) {
 }  // namespace
 
 ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++lastSerial) {
-    std::vector<Entry> entries;
-    entries.reserve(shapes.size());
+    Building building;
+    building.members.reserve(shapes.size());
+    building.refs.reserve(shapes.size());
     for (std::size_t position = 0; position < shapes.size(); ++position) {
         const Member member(*shapes[position], static_cast<std::uint32_t>(position));
         const std::optional<BoundingBox> box = shapes[position]->bounds();
@@ -251,30 +286,31 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
                                box->largestMagnitude() <= kLargestIndexedMagnitude &&
                                position < kLargestIndexedCount;
         if (indexable) {
-            entries.emplace_back(member, *box);
+            building.refs.emplace_back(static_cast<std::uint32_t>(building.members.size()), *box);
+            building.members.push_back(member);
         } else {
             unbounded_.push_back(member);
         }
     }
-    if (entries.size() <= kLeafSize) {
+    const std::size_t count = building.members.size();
+    if (count <= kLeafSize) {
         // So few are tested faster one by one than through a node.
         unbounded_.clear();
         for (std::size_t position = 0; position < shapes.size(); ++position) {
             unbounded_.emplace_back(*shapes[position], static_cast<std::uint32_t>(position));
         }
     } else {
-        nodes_.reserve(entries.size() / kLeafSize + 1);
+        nodes_.reserve(count / kLeafSize + 1);
         // Only what is used becomes resident, and nothing is copied while the tree grows.
-        quads_.reserve(entries.size());
-        quadPositions_.reserve(entries.size());
+        quads_.reserve(count);
+        quadPositions_.reserve(count);
         nodes_.resize(1);
-        build(entries, 0, entries.size(), 0, Summary(entries, 0, entries.size()), 0);
+        build(building, 0, count, 0, Summary(building.refs, 0, count), 0);
     }
 }
 
-ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t begin,
-                                       std::size_t end, int depth, const Summary& summary,
-                                       std::size_t index) {
+ShapeIndex::Rounding ShapeIndex::build(Building& building, std::size_t begin, std::size_t end,
+                                       int depth, const Summary& summary, std::size_t index) {
     struct Part {
         std::size_t begin;
         std::size_t end;
@@ -298,7 +334,7 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
         const Part part = parts[widest];
         const int axis = part.summary.widestCenterAxis();
         const Split split =
-            splitPoint(entries, part.begin, part.end, axis, part.summary.centers.low[axis],
+            splitPoint(building.refs, part.begin, part.end, axis, part.summary.centers.low[axis],
                        part.summary.centers.high[axis], part.depth);
         parts[widest] = {part.begin, split.middle, part.depth + 1, split.below};
         parts[partCount++] = {split.middle, part.end, part.depth + 1, split.above};
@@ -313,7 +349,7 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
             node.side[1][axis][lane] = part.summary.box.high[axis];
         }
         if (part.end - part.begin <= kLeafSize) {
-            node.child[lane] = addLeaf(entries, part.begin, part.end);
+            node.child[lane] = addLeaf(building, part.begin, part.end);
         } else {
             node.child[lane] = static_cast<std::uint32_t>(nodes_.size() << kKindBits | kInnerNode);
             nodes_.emplace_back();
@@ -325,9 +361,11 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
         const Part& part = parts[lane];
         Rounding rounding;
         if (part.end - part.begin <= kLeafSize) {
-            for (std::size_t i = part.begin; i < part.end; ++i) rounding.add(entries[i].member);
+            for (std::size_t i = part.begin; i < part.end; ++i) {
+                rounding.add(building.members[building.refs[i].entry]);
+            }
         } else {
-            rounding = build(entries, part.begin, part.end, part.depth, part.summary,
+            rounding = build(building, part.begin, part.end, part.depth, part.summary,
                              node.child[lane] >> kKindBits);
         }
         rounding.fillLane(node, static_cast<int>(lane), part.summary.box);
@@ -337,13 +375,15 @@ ShapeIndex::Rounding ShapeIndex::build(std::vector<Entry>& entries, std::size_t 
     return all;
 }
 
-std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t begin,
-                                  std::size_t end) {
+std::uint32_t ShapeIndex::addLeaf(const Building& building, std::size_t begin, std::size_t end) {
+    const auto memberAt = [&](std::size_t lane) -> const Member& {
+        return building.members[building.refs[begin + lane].entry];
+    };
     // Lanes past the leaf's shapes are balls with a NaN centre, which no ray hits.
     const auto fill = [&](auto& quad, std::uint32_t positions[]) {
         const float none = std::numeric_limits<float>::quiet_NaN();
         for (std::size_t lane = 0; lane < WideNode::kLanes; ++lane) {
-            const Member* member = begin + lane < end ? &entries[begin + lane].member : nullptr;
+            const Member* member = begin + lane < end ? &memberAt(lane) : nullptr;
             quad.centerX[lane] = member != nullptr ? member->center.x : none;
             quad.centerY[lane] = member != nullptr ? member->center.y : none;
             quad.centerZ[lane] = member != nullptr ? member->center.z : none;
@@ -351,10 +391,11 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
             positions[lane] = member != nullptr ? member->position : 0;
         }
     };
-    const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
-    const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
-    if (std::all_of(first, last,
-                    [](const Entry& entry) { return entry.member.kind == Member::Kind::ball; })) {
+    unsigned tubes = 0;
+    for (std::size_t lane = 0; begin + lane < end; ++lane) {
+        if (memberAt(lane).kind == Member::Kind::tube) tubes |= 1u << lane;
+    }
+    if (tubes == 0) {
         BallQuad quad;
         std::array<std::uint32_t, WideNode::kLanes> positions;
         fill(quad, positions.data());
@@ -364,79 +405,85 @@ std::uint32_t ShapeIndex::addLeaf(const std::vector<Entry>& entries, std::size_t
     }
     MixedQuad quad{};
     fill(quad, quad.position);
-    for (std::size_t lane = 0; begin + lane < end; ++lane) {
-        const Member& member = entries[begin + lane].member;
-        if (member.kind == Member::Kind::tube) {
-            quad.tubes |= 1u << lane;
-            quad.height[lane] = member.height;
-        }
-    }
+    quad.tubes = tubes;
+    for (std::size_t lane = 0; begin + lane < end; ++lane)
+        quad.height[lane] = memberAt(lane).height;
     mixedQuads_.push_back(quad);
     return static_cast<std::uint32_t>((mixedQuads_.size() - 1) << kKindBits | kMixedLeaf);
 }
 
-ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Entry>& entries, std::size_t begin,
-                                         std::size_t end, int axis, double low, double high,
-                                         int depth) {
-    const auto first = entries.begin() + static_cast<std::ptrdiff_t>(begin);
-    const auto last = entries.begin() + static_cast<std::ptrdiff_t>(end);
-    if (depth < kSurfaceAreaSplitDepth && high > low) {
-        // Binned surface area heuristic: the cut that least expects a ray to test both sides. A
-        // small part gets about a bin per entry: more would only cost time.
-        const int binCount = static_cast<int>(std::min<std::size_t>(kBins, end - begin));
-        const double binsPerUnit = binCount / (high - low);
-        const auto binOf = [&](const Entry& e) {
-            return std::min(binCount - 1,
-                            static_cast<int>((double{e.center(axis)} - low) * binsPerUnit));
-        };
+ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t begin, std::size_t end,
+                                         int axis, float low, float high, int depth) {
+    const auto first = refs.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = refs.begin() + static_cast<std::ptrdiff_t>(end);
+    // A small part gets about a bin per entry: more would only cost time.
+    const int binCount = static_cast<int>(std::min<std::size_t>(kBins, end - begin));
+    // Not finite only for centres closer than any normal float, which halving handles.
+    const float binsPerUnit = static_cast<float>(binCount) / (high - low);
+    if (depth < kSurfaceAreaSplitDepth && high > low && std::isfinite(binsPerUnit)) {
+        // Binned surface area heuristic: the cut that least expects a ray to test both sides.
         std::size_t counts[kBins] = {};
         Summary bins[kBins];
-        for (auto e = first; e != last; ++e) {
-            const int bin = binOf(*e);
+        for (auto ref = first; ref != last; ++ref) {
+            const int bin =
+                std::min(binCount - 1, static_cast<int>((ref->center(axis) - low) * binsPerUnit));
             ++counts[bin];
-            bins[bin].add(*e);
+            bins[bin].add(*ref);
+            ref->bin = static_cast<float>(bin);
         }
-        // What lies below each cut, and what lies above it.
-        Summary below[kBins];
-        Summary above[kBins];
+        // The cost's part below each cut, then the cut of least cost swept from above.
+        double belowCost[kBins];
         std::size_t belowCount[kBins];
-        for (int bin = 0; bin < binCount; ++bin) {
-            below[bin] = bin == 0 ? bins[0] : below[bin - 1];
-            if (bin > 0) below[bin].add(bins[bin]);
-            belowCount[bin] = counts[bin] + (bin == 0 ? 0 : belowCount[bin - 1]);
-        }
+        Extent box;
         std::size_t count = 0;
+        for (int bin = 1; bin < binCount; ++bin) {
+            box.enclose(bins[bin - 1].box);
+            count += counts[bin - 1];
+            belowCount[bin] = count;
+            belowCost[bin] = double{box.roughSurfaceArea()} * static_cast<double>(count);
+        }
+        box = Extent();
+        count = 0;
         double bestCost = std::numeric_limits<double>::infinity();
         int bestCut = -1;
         for (int bin = binCount - 1; bin > 0; --bin) {
-            above[bin] = bin == binCount - 1 ? bins[bin] : above[bin + 1];
-            if (bin < binCount - 1) above[bin].add(bins[bin]);
+            box.enclose(bins[bin].box);
             count += counts[bin];
-            if (count == 0 || belowCount[bin - 1] == 0) continue;
+            if (count == 0 || belowCount[bin] == 0) continue;
             const double cost =
-                below[bin - 1].box.surfaceArea() * static_cast<double>(belowCount[bin - 1]) +
-                above[bin].box.surfaceArea() * static_cast<double>(count);
+                belowCost[bin] + double{box.roughSurfaceArea()} * static_cast<double>(count);
             if (cost < bestCost) {
                 bestCost = cost;
                 bestCut = bin;
             }
         }
         if (bestCut > 0) {
-            const auto middle =
-                std::partition(first, last, [&](const Entry& e) { return binOf(e) < bestCut; });
-            return {static_cast<std::size_t>(middle - entries.begin()), below[bestCut - 1],
-                    above[bestCut]};
+            Split split;
+            for (int bin = 0; bin < binCount; ++bin) {
+                (bin < bestCut ? split.below : split.above).add(bins[bin]);
+            }
+            // The count below the cut is known, so each ref above it there swaps with the next one
+            // below it after, which is sure to exist.
+            const auto cut = static_cast<float>(bestCut);
+            const auto middle = first + static_cast<std::ptrdiff_t>(belowCount[bestCut]);
+            auto next = middle;
+            for (auto ref = first; ref != middle; ++ref) {
+                if (ref->bin < cut) continue;
+                while (!(next->bin < cut)) ++next;
+                std::swap(*ref, *next++);
+            }
+            split.middle = static_cast<std::size_t>(middle - refs.begin());
+            return split;
         }
     }
     // Halving by count keeps the tree balanced, whatever the shapes' layout.
     const std::size_t middle = begin + (end - begin) / 2;
-    std::nth_element(
-        first, entries.begin() + static_cast<std::ptrdiff_t>(middle), last,
-        [axis](const Entry& a, const Entry& b) {
-            return a.center(axis) < b.center(axis) ||
-                   (a.center(axis) == b.center(axis) && a.member.position < b.member.position);
-        });
-    return {middle, Summary(entries, begin, middle), Summary(entries, middle, end)};
+    std::nth_element(first, refs.begin() + static_cast<std::ptrdiff_t>(middle), last,
+                     [axis](const Ref& a, const Ref& b) {
+                         return a.center(axis) < b.center(axis) ||
+                                (a.center(axis) == b.center(axis) && a.entry < b.entry);
+                     });
+    return {middle, Summary(refs, begin, middle), Summary(refs, middle, end)};
 }
 
 ShapeIndex::Member::Member(const Shape& shape, std::uint32_t position)

@@ -57,8 +57,9 @@ private:
         // shapes: the list the member's position is in.
         bool intersect(const ShapeList& shapes, const Ray& ray, Point& hitPoint, float& t) const;
     };
-    struct Entry;
+    struct Ref;
     struct Summary;
+    struct Building;
     struct Rounding;
     // The shape that last stopped a shadow ray from one origin, on this thread: rays from a light
     // toward neighbouring points are mostly stopped by the same shape, which is then tried first.
@@ -69,18 +70,18 @@ private:
     };
     static constexpr std::size_t kOccluderSlots = 8;
 
-    // Fills nodes_[index] with up to four lanes over the entries begin..end (summed up in
-    // summary), split depth times already, and builds the nodes under it; returns what the
-    // allowance of a lane over them needs.
-    Rounding build(std::vector<Entry>& entries, std::size_t begin, std::size_t end, int depth,
+    // Fills nodes_[index] with up to four lanes over the refs begin..end (summed up in summary),
+    // split depth times already, and builds the nodes under it; returns what the allowance of a
+    // lane over them needs.
+    Rounding build(Building& building, std::size_t begin, std::size_t end, int depth,
                    const Summary& summary, std::size_t index);
-    // Adds the entries begin..end as one leaf and returns its reference for a lane.
-    std::uint32_t addLeaf(const std::vector<Entry>& entries, std::size_t begin, std::size_t end);
-    // Reorders entries begin..end along axis (whose centres span low..high) into two parts, and
+    // Adds the shapes of the refs begin..end as one leaf and returns its reference for a lane.
+    std::uint32_t addLeaf(const Building& building, std::size_t begin, std::size_t end);
+    // Reorders refs begin..end along axis (whose centres span low..high) into two parts, and
     // returns where the second starts and the summaries of both.
     struct Split;
-    static Split splitPoint(std::vector<Entry>& entries, std::size_t begin, std::size_t end,
-                            int axis, double low, double high, int depth);
+    static Split splitPoint(std::vector<Ref>& refs, std::size_t begin, std::size_t end, int axis,
+                            float low, float high, int depth);
     Hit nearestByScan(const Ray& ray) const;
     // Whether a hit at distance on the shape at position is to be taken over best: nearer, or as
     // near and earlier in the file.
