@@ -145,16 +145,13 @@ bool suitsIndex(const Ray& ray) {
 
 }  // namespace
 
-// An entry's box rounded outward to float, as splitting reads and reorders it: 32 bytes, where
-// the entries themselves would move twice as much at every level. Four floats read from low end
-// in high[0] and four from high in bin, so that neither reaches past the ref.
+// A bounded shape's box rounded outward to float, as splitting reads and reorders it: 28 bytes,
+// where the shapes' members would move twice as much at every level. Four floats read from low end
+// in high[0] and four from high in entry, so that neither reaches past the ref.
 struct ShapeIndex::Ref {
-    std::uint32_t entry;  // where in the entries; ordered as the file order is
     float low[3];
     float high[3];
-    // The bin the last binning put the box in, kept for the partition after it. A float because it
-    // rides along as the fourth lane of high, where an integer's bits would be a slow subnormal.
-    float bin = 0.0f;
+    std::uint32_t entry;  // where in the members; ordered as the file order is
 
     Ref(std::uint32_t entry, const BoundingBox& box) : entry(entry) {
         for (int axis = 0; axis < 3; ++axis) {
@@ -183,7 +180,9 @@ struct ShapeIndex::Summary {
     void add(const Ref& ref) {
 #if defined(__SSE2__)
         const __m128 low = _mm_loadu_ps(ref.low);
-        const __m128 high = _mm_loadu_ps(ref.high);
+        // The entry's bits would be a slow subnormal in the fourth lane.
+        const __m128 high =
+            _mm_and_ps(_mm_loadu_ps(ref.high), _mm_castsi128_ps(_mm_set_epi32(0, -1, -1, -1)));
         const __m128 center = _mm_add_ps(low, high);
         box.enclose(low, high);
         centers.enclose(center, center);
@@ -422,14 +421,15 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
     const float binsPerUnit = static_cast<float>(binCount) / (high - low);
     if (depth < kSurfaceAreaSplitDepth && high > low && std::isfinite(binsPerUnit)) {
         // Binned surface area heuristic: the cut that least expects a ray to test both sides.
+        const auto binOf = [&](const Ref& ref) {
+            return std::min(binCount - 1, static_cast<int>((ref.center(axis) - low) * binsPerUnit));
+        };
         std::size_t counts[kBins] = {};
         Summary bins[kBins];
         for (auto ref = first; ref != last; ++ref) {
-            const int bin =
-                std::min(binCount - 1, static_cast<int>((ref->center(axis) - low) * binsPerUnit));
+            const int bin = binOf(*ref);
             ++counts[bin];
             bins[bin].add(*ref);
-            ref->bin = static_cast<float>(bin);
         }
         // The cost's part below each cut, then the cut of least cost swept from above.
         double belowCost[kBins];
@@ -463,13 +463,12 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
                 (bin < bestCut ? split.below : split.above).add(bins[bin]);
             }
             // The count below the cut is known, so each ref above it there swaps with the next one
-            // below it after, which is sure to exist.
-            const auto cut = static_cast<float>(bestCut);
+            // below it after, which is sure to exist: the same arithmetic puts it in the same bin.
             const auto middle = first + static_cast<std::ptrdiff_t>(belowCount[bestCut]);
             auto next = middle;
             for (auto ref = first; ref != middle; ++ref) {
-                if (ref->bin < cut) continue;
-                while (!(next->bin < cut)) ++next;
+                if (binOf(*ref) < bestCut) continue;
+                while (binOf(*next) >= bestCut) ++next;
                 std::swap(*ref, *next++);
             }
             split.middle = static_cast<std::size_t>(middle - refs.begin());
