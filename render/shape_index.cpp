@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <type_traits>
 #include <typeinfo>
 
 #include "shapes/cylinder.h"
@@ -96,23 +95,18 @@ double largestMagnitude(const Point& p) {
     return std::max({std::fabs(double{p.x}), std::fabs(double{p.y}), std::fabs(double{p.z})});
 }
 
-// The next value above a finite one: std::nextafter without the call, which every side of every
+// The next float above a finite one: std::nextafter without the call, which every side of every
 // box pays for.
-template <typename Real>
-Real stepUp(Real value) {
-    using Bits = std::conditional_t<sizeof(Real) == 8, std::uint64_t, std::uint32_t>;
-    if (value == Real{0}) return std::numeric_limits<Real>::denorm_min();
-    Bits bits;
+float stepUp(float value) {
+    if (value == 0.0f) return std::numeric_limits<float>::denorm_min();
+    std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    bits = value > Real{0} ? bits + 1 : bits - 1;
+    bits = value > 0.0f ? bits + 1 : bits - 1;
     std::memcpy(&value, &bits, sizeof bits);
     return value;
 }
 
-template <typename Real>
-Real stepDown(Real value) {
-    return -stepUp(-value);
-}
+float stepDown(float value) { return -stepUp(-value); }
 
 float roundedUp(double value) {
     const float f = static_cast<float>(value);

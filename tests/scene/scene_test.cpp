@@ -60,7 +60,9 @@ TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
 }
 
 TEST(Scene, ReportsFramebufferThatCannotBeObtainedAndOpensNoOutput) {
-    for (const auto& [width, height] : {std::pair(-1, 4), {4, -1}, {INT_MAX, INT_MAX}}) {
+    // A negative side is refused even where the pixel count it makes would be 0.
+    for (const auto& [width, height] :
+         {std::pair(-1, 0), {0, -1}, {65536, 1}, {1, 65536}, {INT_MAX, INT_MAX}}) {
         EXPECT_EQ(render("Light 0 0 0 1 1 1\n", width, height),
                   std::pair(std::string(), std::string("ERROR: ALLOCATION FAILED!\n")));
     }
