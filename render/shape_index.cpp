@@ -399,8 +399,9 @@ std::uint32_t ShapeIndex::addLeaf(const Building& building, std::size_t begin, s
     MixedQuad quad{};
     fill(quad, quad.position);
     quad.tubes = tubes;
-    for (std::size_t lane = 0; begin + lane < end; ++lane)
+    for (std::size_t lane = 0; begin + lane < end; ++lane) {
         quad.height[lane] = memberAt(lane).height;
+    }
     mixedQuads_.push_back(quad);
     return static_cast<std::uint32_t>((mixedQuads_.size() - 1) << kKindBits | kMixedLeaf);
 }
