@@ -1,5 +1,5 @@
-// Micro-benchmarks of loading a scene: the whole reader with its echo, and the number reading and
-// printing that take most of it.
+// Micro-benchmarks of loading a scene: the whole reader with its echo, the number reading and
+// printing that take most of it, and building the index over what was read.
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +12,7 @@
 
 #include "bench/field_scene.h"
 #include "bench/scene_writers.h"
+#include "render/shape_index.h"
 #include "scene/console_echo.h"
 #include "scene/scene_reader.h"
 #include "scene/short_decimal.h"
@@ -73,6 +74,23 @@ void readScene(benchmark::State& state, FieldKind kind) {
 void BM_ReadSpheres(benchmark::State& state) { readScene(state, FieldKind::spheres); }
 void BM_ReadMixed(benchmark::State& state) { readScene(state, FieldKind::mixed); }
 
+// The index over a field scene read once: the part of loading that is not reading.
+void buildIndex(benchmark::State& state, FieldKind kind) {
+    std::FILE* console = std::fopen("/dev/null", "w");
+    std::vector<std::unique_ptr<Shape>> shapes;
+    std::vector<Light> lights;
+    SceneReader reader(sceneFile(kind).c_str(), shapes, lights, console);
+    std::fclose(console);
+    for (auto _ : state) {
+        ShapeIndex index(shapes);
+        benchmark::DoNotOptimize(&index);
+    }
+    state.SetItemsProcessed(state.iterations() * kObjects);
+}
+
+void BM_BuildSpheresIndex(benchmark::State& state) { buildIndex(state, FieldKind::spheres); }
+void BM_BuildMixedIndex(benchmark::State& state) { buildIndex(state, FieldKind::mixed); }
+
 void BM_ShortDecimal(benchmark::State& state) {
     // The numbers as a scene file holds them, a blank after each, read one after the other.
     std::string text;
@@ -116,6 +134,8 @@ void BM_FormatNumber(benchmark::State& state) {
 
 BENCHMARK(BM_ReadSpheres)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMixed)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildSpheresIndex)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildMixedIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShortDecimal);
 BENCHMARK(BM_FromChars);
 BENCHMARK(BM_FormatNumber);
