@@ -227,20 +227,12 @@ struct ShapeIndex::Rounding {
         tube = tube || other.tube;
     }
 
-    // Sets the lane's allowance factors for shapes inside box.
-    void fillLane(WideNode& node, int lane, const Extent& box) const {
-        // With no radius to spread it over, the allowance falls back to its square-root bound.
-        node.rimFactor[lane] =
-            smallestRadius > 0.0f
-                ? roundedUp(wide_node::kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
-                : std::numeric_limits<float>::infinity();
-        // A tube's centre lies inside the box.
-        for (int horizontal = 0; horizontal < 2; ++horizontal) {
-            const int axis = 2 * horizontal;  // x, then z
-            node.tubeReach[horizontal][lane] =
-                tube ? std::max(std::fabs(box.low[axis]), std::fabs(box.high[axis]))
-                     : wide_node::kNoTube;
-        }
+    // c / 2r of the smallest radius, rounded up. With no radius to spread it over, the allowance
+    // falls back to its square-root bound.
+    float rimFactor() const {
+        return smallestRadius > 0.0f
+                   ? roundedUp(wide_node::kRoundingPerSquaredScale / (2.0 * double{smallestRadius}))
+                   : std::numeric_limits<float>::infinity();
     }
 };
 
@@ -403,8 +395,9 @@ ShapeIndex::Rounding ShapeIndex::build(Building& building, std::size_t begin, st
             nodes_.emplace_back();
         }
     }
-    // The lanes' allowances need what lies under them, known once the nodes below are built.
+    // The node's allowance needs what lies under its lanes, known once the nodes below are built.
     Rounding all;
+    node.tubeReach[0] = node.tubeReach[1] = wide_node::kNoTube;
     for (std::size_t lane = 0; lane < partCount; ++lane) {
         const Part& part = parts[lane];
         Rounding rounding;
@@ -416,9 +409,16 @@ ShapeIndex::Rounding ShapeIndex::build(Building& building, std::size_t begin, st
             rounding = build(building, part.begin, part.end, part.depth, part.summary,
                              node.child[lane] >> kKindBits);
         }
-        rounding.fillLane(node, static_cast<int>(lane), part.summary.box);
+        // A tube's centre lies inside its lane's box.
+        for (int horizontal = 0; rounding.tube && horizontal < 2; ++horizontal) {
+            const int axis = 2 * horizontal;  // x, then z
+            node.tubeReach[horizontal] =
+                std::max({node.tubeReach[horizontal], std::fabs(part.summary.box.low[axis]),
+                          std::fabs(part.summary.box.high[axis])});
+        }
         all.add(rounding);
     }
+    node.rimFactor = all.rimFactor();
     nodes_[index] = node;
     return all;
 }

@@ -19,29 +19,32 @@
 // the distance from the ray's origin to the centre, bounded by that to the box's farthest corner.
 // A tube's test expands products of absolute coordinates, each rounded with an error of its own
 // size; gathered per axis, their sum is (|x| of the origin + |x| of the centre)² plus the same in
-// z, bounded by the box's largest |x| and |z|. A lane takes the larger of the two squares, which
-// bounds either kind. The allowance sqrt(r² + c S²) - r is at most c S² / 2r and at most
-// sqrt(c) S; the smaller is taken. Where S stands alone it is bounded by the sum of the reaches
-// along the axes and the tube's two terms, which is never below the root of either square and keeps
-// a square root off every node test.
+// z, bounded by the largest |x| and |z| of the node's boxes that hold a tube. A lane takes the
+// larger of the two squares, which bounds either kind. The allowance sqrt(r² + c S²) - r is at most
+// c S² / 2r and at most sqrt(c) S; the smaller is taken. Where S stands alone it is bounded by the
+// sum of the reaches along the axes and the tube's two terms, which is never below the root of
+// either square and keeps a square root off every node test.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
 // float inverse shift a widened slab side by less than 5 × 2^-24 S, and a direction up to 2^-21
 // off unit length moves a reported distance by as much of itself; so every lane adds 2^-19 S on
 // top and carries its factors 2^-20 larger.
-struct alignas(16) WideNode {
+struct alignas(64) WideNode {
     static constexpr int kLanes = 4;
 
     float side[2][3][kLanes];  // [0] the low sides, [1] the high sides, rounded outward
-    // c / 2r of the smallest radius in the lane, rounded up; infinity when that radius is 0.
-    float rimFactor[kLanes];
-    // The largest |x| [0] and |z| [1] in the box when the lane holds a tube, else far below any
-    // origin's, so that they add nothing.
-    float tubeReach[2][kLanes];
     // An index into the nodes or into the leaves of one kind, shifted past that kind.
     std::uint32_t child[kLanes];
+    // The allowance factors are the node's, not each lane's: taken over all its lanes, they can
+    // only widen a lane, and they keep the node to two cache lines.
+    // c / 2r of the smallest radius under the node, rounded up; infinity when that radius is 0.
+    float rimFactor;
+    // The largest |x| [0] and |z| [1] in the lanes that hold a tube, else far below any origin's,
+    // so that they add nothing.
+    float tubeReach[2];
     std::uint32_t laneCount;
 };
+static_assert(sizeof(WideNode) == 128, "a node is two cache lines");
 
 // The ray as every node test needs it, each value repeated across the lanes.
 struct alignas(16) RayLanes {
@@ -89,14 +92,12 @@ inline void allowances(const WideNode& node, const RayLanes& ray, float allowanc
         }
         float tubeSquare = 0.0f;
         for (int axis = 0; axis < 2; ++axis) {
-            const float tube =
-                laneMax(ray.horizontal[axis][lane] + node.tubeReach[axis][lane], 0.0f);
+            const float tube = laneMax(ray.horizontal[axis][lane] + node.tubeReach[axis], 0.0f);
             tubeSquare = tubeSquare + tube * tube;
             scale = scale + tube;
         }
         squaredScale = laneMax(squaredScale, tubeSquare);
-        const float rounding =
-            laneMin(squaredScale * node.rimFactor[lane], scale * kRoundingPerScale);
+        const float rounding = laneMin(squaredScale * node.rimFactor, scale * kRoundingPerScale);
         allowance[lane] = laneMax(rounding + scale * kFloatSlack, kSmallestAllowance);
     }
 }
@@ -149,13 +150,13 @@ inline __m128 allowancesSse(const WideNode& node, const RayLanes& ray) {
     __m128 tubeSquare = _mm_setzero_ps();
     for (int axis = 0; axis < 2; ++axis) {
         const __m128 tube = _mm_max_ps(
-            _mm_add_ps(_mm_load_ps(ray.horizontal[axis]), _mm_load_ps(node.tubeReach[axis])),
+            _mm_add_ps(_mm_load_ps(ray.horizontal[axis]), _mm_set1_ps(node.tubeReach[axis])),
             _mm_setzero_ps());
         tubeSquare = _mm_add_ps(tubeSquare, _mm_mul_ps(tube, tube));
         scale = _mm_add_ps(scale, tube);
     }
     squaredScale = _mm_max_ps(squaredScale, tubeSquare);
-    const __m128 rounding = _mm_min_ps(_mm_mul_ps(squaredScale, _mm_load_ps(node.rimFactor)),
+    const __m128 rounding = _mm_min_ps(_mm_mul_ps(squaredScale, _mm_set1_ps(node.rimFactor)),
                                        _mm_mul_ps(scale, _mm_set1_ps(kRoundingPerScale)));
     return _mm_max_ps(_mm_add_ps(rounding, _mm_mul_ps(scale, _mm_set1_ps(kFloatSlack))),
                       _mm_set1_ps(kSmallestAllowance));

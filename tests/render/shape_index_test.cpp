@@ -146,11 +146,11 @@ TEST(WideNode, FourLanesAtOnceAnswerAsOneAtATimeForBoxesBallsAndTubes) {
                 node.side[0][axis][lane] = draw.uniform(-scale, scale);
                 node.side[1][axis][lane] = node.side[0][axis][lane] + draw.uniform(0.0f, scale);
             }
-            node.rimFactor[lane] = draw.pick(8) == 0 ? INFINITY : 2e-6f / draw.uniform(0.0f, scale);
-            const bool tube = draw.pick(2) == 0;
-            for (float* reach : {&node.tubeReach[0][lane], &node.tubeReach[1][lane]}) {
-                *reach = tube ? draw.uniform(0.0f, 2 * scale) : wide_node::kNoTube;
-            }
+        }
+        node.rimFactor = draw.pick(8) == 0 ? INFINITY : 2e-6f / draw.uniform(0.0f, scale);
+        const bool tube = draw.pick(2) == 0;
+        for (float& reach : node.tubeReach) {
+            reach = tube ? draw.uniform(0.0f, 2 * scale) : wide_node::kNoTube;
         }
         // Some origins on a box's side, some directions exactly along an axis, either zero.
         float origin[3], direction[3];
