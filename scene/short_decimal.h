@@ -10,8 +10,6 @@ const char* readShortDecimalBytewise(const char* first, const char* last, float&
 namespace short_decimal {
 
 constexpr std::uint64_t kEachByte = 0x0101010101010101;
-constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The eight bytes at p with the digits turned into their values 0 to 9, and every other byte to
 // a value above 9. An exclusive or, unlike a subtraction, keeps each byte to itself.
@@ -42,6 +40,18 @@ inline bool isFloatTie(double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return (bits & 0x1FFFFFFF) == 0x10000000;
+}
+
+// The inverse powers of ten, each correctly rounded.
+constexpr double kInversePowersOfTen[] = {1e-0, 1e-1, 1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                          1e-8, 1e-9, 1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15};
+
+// Whether a float tie lies within four double steps of value, so that a double that close may
+// round to another float than value does.
+inline bool nearFloatTie(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return (bits & 0x1FFFFFFF) - (0x10000000 - 4) <= 8;
 }
 
 }  // namespace short_decimal
@@ -87,14 +97,15 @@ inline const char* readShortDecimal(const char* first, const char* last, float& 
         (front & whole) << 8 |
         (front & (endInFront ? digitsBefore : ~std::uint64_t{0}) & ~whole << 8);
     const std::uint64_t backDigits = endInFront ? 0 : back & digitsBefore;
-    // Below 10^15, so exact; 15 - pointAt digits follow the point. The quotient of exact operands
-    // is the exact value correctly rounded, and rounding it again to float is rounding once
-    // except from a tie, which the exact value need not be.
+    // Below 10^15, so exact; 15 - pointAt digits follow the point. Its product with the rounded
+    // inverse power carries two roundings of 2^-53 each, so it lies within two double steps of
+    // the exact value, and it comes a division's latency sooner than the quotient: rounded to
+    // float it gives what the exact value does unless a float tie lies that close.
     const std::uint64_t mantissa = eightDigits(joined) * 100000000 + eightDigits(backDigits);
-    const double rounded =
-        static_cast<double>(static_cast<std::int64_t>(mantissa)) / kPowersOfTen[15 - pointAt];
-    if (isFloatTie(rounded)) return nullptr;
-    const float magnitude = static_cast<float>(rounded);
+    const double near = static_cast<double>(static_cast<std::int64_t>(mantissa)) *
+                        kInversePowersOfTen[15 - pointAt];
+    if (nearFloatTie(near)) return nullptr;
+    const float magnitude = static_cast<float>(near);
     value = negative ? -magnitude : magnitude;
     return p + end;
 }

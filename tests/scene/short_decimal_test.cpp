@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +26,11 @@ std::string randomDecimal(std::mt19937& random) {
     if (pick(4) == 0) {  // halfway between two floats, or nearly, where rounding twice can fail
         const float below = static_cast<float>(random() >> pick(32)) * (pick(2) ? 1e-6f : 1.0f);
         const double halfway = (double{below} + std::nextafter(below, 1e30f)) / 2;
-        std::snprintf(text, sizeof text, "%.*g", 15 + static_cast<int>(pick(5)), halfway);
+        const int length =
+            std::snprintf(text, sizeof text, "%.*g", 15 + static_cast<int>(pick(5)), halfway);
+        // A new last digit puts it a few steps of a double to either side.
+        if (pick(2) == 0 && std::isdigit(static_cast<unsigned char>(text[length - 1])))
+            text[length - 1] = static_cast<char>('0' + pick(10));
         return text;
     }
     std::string number = pick(3) == 0 ? "-" : pick(8) == 0 ? "+" : "";
