@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -85,13 +86,20 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
 
     ProgressLine bar(line->height);
     const int topRow = line->height / 2;
+    // Threads take bands of a few rows, which are traced a few columns at a time.
+    constexpr int kBandRows = 4;
+    const int bandCount = (line->height - 1) / kBandRows + 1;
     traceRowsInOrder(
-        line->height, renderThreadCount(), [&](int row) { scene->traceRow(topRow - row); },
-        [&](int row) {
-            scene->writeRow(topRow - row);
-            if (bar.countRow()) {
-                std::fputc('*', console);
-                std::fflush(console);
+        bandCount, renderThreadCount(),
+        [&](int band) { scene->traceRows(topRow - band * kBandRows, kBandRows); },
+        [&](int band) {
+            const int end = std::min(line->height, (band + 1) * kBandRows);
+            for (int row = band * kBandRows; row < end; ++row) {
+                scene->writeRow(topRow - row);
+                if (bar.countRow()) {
+                    std::fputc('*', console);
+                    std::fflush(console);
+                }
             }
         });
     endLine(console);

@@ -1,5 +1,6 @@
 #include "scene/scene.h"
 
+#include <algorithm>
 #include <string>
 
 #include "geometry/camera.h"
@@ -52,17 +53,31 @@ bool Scene::holdsRow(int y) const {
     return framebuffer.obtained() && y <= yMax && y > yMax - height;
 }
 
-void Scene::traceRow(int y) {
-    if (!holdsRow(y)) return;
-    const int row = yMax - y;
-    for (int column = 0; column < width; ++column) {
-        const int x = xMin + column;
-        const Color color = trace(primaryRay(static_cast<float>(x), static_cast<float>(y)), index,
-                                  lights, maxDepth);
-        float* pixel = framebuffer.pixel(column, row);
-        pixel[0] = color.red;
-        pixel[1] = color.green;
-        pixel[2] = color.blue;
+void Scene::traceRows(int y, int count) {
+    // The rays of neighbouring pixels read much the same nodes and leaves of the index. A few
+    // columns of every row at a time find them still in the cache, where a whole row of rays
+    // would have pushed them out before the next row came back to them.
+    constexpr int kBlockColumns = 8;
+    // Only rows with framebuffer storage, which a picture too large for memory has none of.
+    const int top = std::min(y, yMax);
+    const int bottom = std::max(y - count, yMax - height);  // below the last row to trace
+    if (!framebuffer.obtained() || top <= bottom) return;
+    for (int firstColumn = 0; firstColumn < width;) {
+        const int endColumn = firstColumn + std::min(kBlockColumns, width - firstColumn);
+        for (int rowY = top; rowY > bottom; --rowY) {
+            const int row = yMax - rowY;
+            for (int column = firstColumn; column < endColumn; ++column) {
+                const int x = xMin + column;
+                const Color color =
+                    trace(primaryRay(static_cast<float>(x), static_cast<float>(rowY)), index,
+                          lights, maxDepth);
+                float* pixel = framebuffer.pixel(column, row);
+                pixel[0] = color.red;
+                pixel[1] = color.green;
+                pixel[2] = color.blue;
+            }
+        }
+        firstColumn = endColumn;
     }
 }
 

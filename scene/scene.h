@@ -43,9 +43,9 @@ public:
     // read from (compared as files, not names). False, with a line on errors, when it is not open.
     bool openOutput(const char* outFile);
 
-    // Traces image-plane row y (yMax at the top) into the framebuffer. Rows may be traced on
-    // several threads at once.
-    void traceRow(int y);
+    // Traces image-plane rows y, y - 1, ... (yMax at the top), count of them or those down to the
+    // bottom, into the framebuffer. Different rows may be traced on several threads at once.
+    void traceRows(int y, int count);
     // Hands framebuffer row y to the writer, left to right.
     void writeRow(int y);
 

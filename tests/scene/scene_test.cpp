@@ -14,17 +14,20 @@
 
 namespace {
 
-// Renders the top rows (up to 8) of the scene text as the driver does: pixel bytes, errors.
-std::pair<std::string, std::string> render(const std::string& sceneText, int width, int height) {
+// Renders the top rows (up to 8) of the scene text as the driver does, traced in bands of
+// bandRows: pixel bytes, errors.
+std::pair<std::string, std::string> render(const std::string& sceneText, int width, int height,
+                                           int bandRows = 3) {
     TempDir dir;
     CapturedStream console, errors;
     {
         Scene scene(width, height, dir.write("scene.ray", sceneText).c_str(), 0, console.file(),
                     errors.file());
         scene.openOutput(dir.path("out.tga").c_str());
-        for (int y = scene.yMax; y > scene.yMax - std::min(height, 8); --y) {
-            scene.traceRow(y);
-            scene.writeRow(y);
+        const int rows = std::min(height, 8);
+        for (int band = scene.yMax; band > scene.yMax - rows; band -= bandRows) {
+            scene.traceRows(band, bandRows);
+            for (int y = band; y > band - bandRows && y > scene.yMax - rows; --y) scene.writeRow(y);
         }
     }
     const std::string picture = readFile(dir.path("out.tga"));
@@ -38,6 +41,17 @@ TEST(Scene, ColorToByteTruncatesAndHoldsToRange) {
                                            {1.5f, 255},     {-0.2f, 0},    {NAN, 0},
                                            {INFINITY, 255}, {-INFINITY, 0}};
     for (const auto& [value, expected] : cases) EXPECT_EQ(colorToByte(value), expected) << value;
+}
+
+TEST(Scene, TracesABandOfRowsAsRowByRow) {
+    // Wider than a block of columns and not a multiple of one; the last band runs past the
+    // bottom row.
+    const std::string scene =
+        "Sphere 2 -1 100 4 0.9 0.2 0.1 0.5 20 none\nPlane 0 1 0 3 0.3 0.6 0.9 0.5 5 none\n"
+        "Light 30 40 300 1 1 1\n";
+    const auto rowByRow = render(scene, 19, 7, 1);
+    EXPECT_NE(rowByRow.first.find_first_not_of('\0'), std::string::npos);
+    for (const int bandRows : {2, 4, 9}) EXPECT_EQ(render(scene, 19, 7, bandRows), rowByRow);
 }
 
 TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
