@@ -512,21 +512,19 @@ ShapeIndex::Split ShapeIndex::splitPoint(std::vector<Ref>& refs, std::size_t beg
             for (int bin = 0; bin < binCount; ++bin) {
                 (bin < bestCut ? split.below : split.above).add(bins[bin]);
             }
-            // The count below the cut is known, so the refs above it that belong below are as
-            // many as those below it that belong above, and they swap in pairs. Each side is
-            // scanned a block at a time into a list of misfits, with no branch on which side a ref
-            // belongs to: that is a coin toss the processor would mostly lose.
+            // The count below the cut is known, and the same arithmetic puts each ref in the same
+            // bin again: the refs in front of the middle that belong above the cut are as many as
+            // those behind it that belong below, and they swap in pairs. Each side is scanned a
+            // block at a time into a list of misfits, with no branch on which side a ref belongs
+            // to, a coin toss the processor would mostly lose.
             const auto middle = first + static_cast<std::ptrdiff_t>(belowCount[bestCut]);
-            Misfits high(first, middle);
-            Misfits low(middle, last);
-            for (;;) {
-                if (high.exhausted() &&
-                    !high.scan([&](const Ref& ref) { return binOf(ref) >= bestCut; }))
-                    break;
-                if (low.exhausted() &&
-                    !low.scan([&](const Ref& ref) { return binOf(ref) < bestCut; }))
-                    break;
-                high.swapWith(low);
+            const auto belongsAbove = [&](const Ref& ref) { return binOf(ref) >= bestCut; };
+            const auto belongsBelow = [&](const Ref& ref) { return binOf(ref) < bestCut; };
+            Misfits front(first, middle);
+            Misfits back(middle, last);
+            while ((!front.exhausted() || front.scan(belongsAbove)) &&
+                   (!back.exhausted() || back.scan(belongsBelow))) {
+                front.swapWith(back);
             }
             split.middle = static_cast<std::size_t>(middle - refs.begin());
             return split;
