@@ -61,7 +61,7 @@ void Scene::traceRows(int y, int count) {
     // Only rows with framebuffer storage, which a picture too large for memory has none of.
     const int top = std::min(y, yMax);
     const int bottom = std::max(y - count, yMax - height);  // below the last row to trace
-    if (!framebuffer.obtained() || top <= bottom) return;
+    if (!framebuffer.obtained()) return;
     for (int firstColumn = 0; firstColumn < width;) {
         const int endColumn = firstColumn + std::min(kBlockColumns, width - firstColumn);
         for (int rowY = top; rowY > bottom; --rowY) {
