@@ -49,6 +49,8 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         {"", sized("1 65535") + " -recurse 2", 0,
          counts("65535", "2") + echo + std::string(74, '.') + "\n" + std::string(74, '*') + "\n"},
         {"", sized("-4 3"), 1, counts("-12") + refused + "-4 x 3.\n"},
+        // The console is the standard output unless the picture goes down it.
+        {"exec 2> /dev/null;", sized("3 2"), 0, counts("6") + echo + "..\n**\n"},
         {"", sized("65535 65536"), 1, counts("4294901760") + refused + "65535 x 65536.\n"},
         {"", scene + " 2 1 /dev/full", 1,
          counts("2") + echo + ".\nERROR: Unable to write to /dev/full.\n*\n"},
