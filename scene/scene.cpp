@@ -59,9 +59,9 @@ void Scene::traceRows(int y, int count) {
     // would have pushed them out before the next row came back to them.
     constexpr int kBlockColumns = 8;
     // Only rows with framebuffer storage, which a picture too large for memory has none of.
+    if (!framebuffer.obtained()) return;
     const int top = std::min(y, yMax);
     const int bottom = std::max(y - count, yMax - height);  // below the last row to trace
-    if (!framebuffer.obtained()) return;
     for (int firstColumn = 0; firstColumn < width;) {
         const int endColumn = firstColumn + std::min(kBlockColumns, width - firstColumn);
         for (int rowY = top; rowY > bottom; --rowY) {
