@@ -1,0 +1,84 @@
+#include "app/heap_reservation.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "support/temp_file.h"
+
+namespace {
+
+// Whether the mapping holding address is advised to take huge pages.
+bool advisedHuge(const void* address) {
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    std::ifstream maps("/proc/self/smaps");
+    bool holds = false;
+    for (std::string line; std::getline(maps, line);) {
+        unsigned long low = 0;
+        unsigned long high = 0;
+        if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2) {
+            holds = low <= at && at < high;
+        } else if (holds && line.rfind("VmFlags:", 0) == 0) {
+            return line.find(" hg") != std::string::npos;
+        }
+    }
+    return false;
+}
+
+// The last byte of a block larger than the allocator maps on its own by default, as the index's
+// arrays are. Huge pages start at a 2 MiB boundary, which comes before it.
+const void* endOfLargeBlock() {
+    constexpr std::size_t kSize = std::size_t{4} << 20;
+    return static_cast<const char*>(std::malloc(kSize)) + kSize - 1;
+}
+
+}  // namespace
+
+// Each case runs in a child process of its own, whose heap the reservation may change.
+TEST(HeapReservation, PutsALoadedSceneInHugePagesUpToAThirdOfAMillionObjects) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator keeps its own mappings";
+#endif
+    if (access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) != 0) {
+        GTEST_SKIP() << "the kernel offers no transparent huge pages";
+    }
+    TempDir dir;
+    const struct {
+        const char* name;
+        long bytes;
+        bool huge;
+    } cases[] = {
+        {"one object", 40, true},
+        {"100 000 objects", 10'000'000, true},
+        {"just within", 32L << 20, true},
+        {"just past", (32L << 20) + 1, false},
+        {"a million objects", 100'000'000, false},
+    };
+    for (const auto& scene : cases) {
+        SCOPED_TRACE(scene.name);
+        const std::string file = dir.path("scene.ray");
+        std::ofstream(file).close();
+        ASSERT_EQ(truncate(file.c_str(), scene.bytes), 0);
+        EXPECT_EXIT(
+            {
+                reserveHeapFor(file.c_str());
+                std::exit(advisedHuge(endOfLargeBlock()) ? 7 : 8);
+            },
+            testing::ExitedWithCode(scene.huge ? 7 : 8), "");
+    }
+    for (const char* unusable : {"missing.ray", "."}) {
+        SCOPED_TRACE(unusable);
+        const std::string path = unusable[0] == '.' ? dir.path("") : dir.path(unusable);
+        EXPECT_EXIT(
+            {
+                reserveHeapFor(path.c_str());
+                std::exit(advisedHuge(endOfLargeBlock()) ? 7 : 8);
+            },
+            testing::ExitedWithCode(8), "");
+    }
+}
