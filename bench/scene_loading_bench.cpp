@@ -2,11 +2,14 @@
 // printing that take most of it, and building the index over what was read.
 
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
 
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,18 +24,33 @@ namespace {
 
 constexpr int kObjects = 100000;
 
-// A field scene of kObjects in a temporary file, written once.
-const std::string& sceneFile(FieldKind kind) {
-    static const std::string names[] = {"orvane_bench_spheres.ray", "orvane_bench_mixed.ray"};
-    static bool written[2] = {false, false};
-    const int which = kind == FieldKind::spheres ? 0 : 1;
-    if (!written[which]) {
-        std::FILE* out = std::fopen(names[which].c_str(), "w");
+// A field scene of kObjects in a file of its own in the temporary folder, removed at exit.
+class SceneFile {
+public:
+    explicit SceneFile(FieldKind kind)
+        : path_((std::filesystem::temp_directory_path() / "orvane_bench_XXXXXX").string()) {
+        std::FILE* out = fdopen(mkstemp(path_.data()), "w");
+        if (out == nullptr) throw std::runtime_error("cannot write a scene file to " + path_);
         writeRayScene(out, makeFieldScene(kind, kObjects, 1));
         std::fclose(out);
-        written[which] = true;
     }
-    return names[which];
+    ~SceneFile() { std::remove(path_.c_str()); }
+    SceneFile(const SceneFile&) = delete;
+    SceneFile& operator=(const SceneFile&) = delete;
+
+    const char* path() const { return path_.c_str(); }
+
+private:
+    std::string path_;
+};
+
+const char* sceneFile(FieldKind kind) {
+    if (kind == FieldKind::spheres) {
+        static const SceneFile spheres(kind);
+        return spheres.path();
+    }
+    static const SceneFile mixed(kind);
+    return mixed.path();
 }
 
 // The numbers of a field scene, as its file spells them.
@@ -59,12 +77,12 @@ std::vector<float> sceneValues() {
 }
 
 void readScene(benchmark::State& state, FieldKind kind) {
-    const std::string& name = sceneFile(kind);
+    const char* const scene = sceneFile(kind);
     std::FILE* console = std::fopen("/dev/null", "w");
     for (auto _ : state) {
         std::vector<std::unique_ptr<Shape>> shapes;
         std::vector<Light> lights;
-        SceneReader reader(name.c_str(), shapes, lights, console);
+        SceneReader reader(scene, shapes, lights, console);
         benchmark::DoNotOptimize(shapes.data());
     }
     std::fclose(console);
@@ -79,7 +97,7 @@ void buildIndex(benchmark::State& state, FieldKind kind) {
     std::FILE* console = std::fopen("/dev/null", "w");
     std::vector<std::unique_ptr<Shape>> shapes;
     std::vector<Light> lights;
-    SceneReader reader(sceneFile(kind).c_str(), shapes, lights, console);
+    SceneReader reader(sceneFile(kind), shapes, lights, console);
     std::fclose(console);
     for (auto _ : state) {
         ShapeIndex index(shapes);
