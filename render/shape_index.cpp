@@ -583,13 +583,13 @@ bool ShapeIndex::beats(float distance, std::size_t position, const Hit& best) {
            (best.shape != nullptr && distance == best.distance && position < best.position);
 }
 
-bool ShapeIndex::offerTo(Hit& best, const Ray& ray, const Member& member) const {
+void ShapeIndex::offerTo(Hit& best, const Ray& ray, const Member& member) const {
     Point point;
     float distance;
-    if (!member.intersect(*shapes_, ray, point, distance)) return false;
-    if (!beats(distance, member.position, best)) return false;
-    best = {(*shapes_)[member.position].get(), member.position, point, distance};
-    return true;
+    if (member.intersect(*shapes_, ray, point, distance) &&
+        beats(distance, member.position, best)) {
+        best = {(*shapes_)[member.position].get(), member.position, point, distance};
+    }
 }
 
 ShapeIndex::Hit ShapeIndex::nearestByScan(const Ray& ray) const {

@@ -88,7 +88,8 @@ private:
     // Whether a hit at distance on the shape at position is to be taken over best: nearer, or as
     // near and earlier in the file.
     static bool beats(float distance, std::size_t position, const Hit& best);
-    bool offerTo(Hit& best, const Ray& ray, const Member& member) const;
+    // Makes the member's hit along the ray the best one when it beats best.
+    void offerTo(Hit& best, const Ray& ray, const Member& member) const;
     // Calls visit(member) for the always-tested shapes, and visitHit(position, distance) for every
     // shape the ray hits in the leaves it may meet within limit (read afresh at every box), until
     // either returns true; returns whether one did.
