@@ -18,11 +18,14 @@ TEST(Vector, IsBuiltNormalisedAndClampedDotRenormalisesAScaledOperand) {
     Vector u(3, 0, 4), same(0, 0.6f, 0.8f), w(1, 2, 2), scaled = w;
     EXPECT_EQ(xyz(u), (Xyz{0.6f, 0, 0.8f}));
     EXPECT_EQ(xyz(u - u), (Xyz{0, 0, 0}));  // not NaN
-    // Sums and directions between points along every axis, normalised as they are built.
+    // Sums, cross products and directions between points along every axis, normalised as they
+    // are built.
     const Vector sum = u + Vector(0.48f, 0.6f, 0.64f);  // (1.08, 0.6, 1.44) / 1.8974
+    const Vector normal = w.cross(Vector(2, -1, 2));    // (6, 2, -5) / √65
     const Vector toward = Point(1, 2, 3).directionTo(Point(4, 6, 3));
     for (int axis = 0; axis < 3; ++axis) {
         EXPECT_NEAR(xyz(sum)[axis], (Xyz{0.5692100f, 0.3162278f, 0.7589466f})[axis], 1e-6f);
+        EXPECT_NEAR(xyz(normal)[axis], (Xyz{0.7442084f, 0.2480695f, -0.6201737f})[axis], 1e-6f);
         EXPECT_NEAR(xyz(toward)[axis], (Xyz{0.6f, 0.8f, 0})[axis], 1e-6f);
     }
     EXPECT_EQ(Vector(-1, 0, 0).clampedDot(u), 0.0f);

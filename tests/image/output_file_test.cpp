@@ -51,6 +51,8 @@ TEST(OutputFile, SignalThatEndsTheProcessTakesTheTemporaryFileAlong) {
         signal(SIGHUP, SIG_IGN);
         OutputFile(dir.path("first")).close();
         const OutputFile second(dir.path("second"));
+        // Written while the second is open, and unguarded: closing it leaves the second guarded.
+        OutputFile(dir.path("third")).close();
         raise(SIGHUP);
         raise(SIGTERM);
         _exit(0);
@@ -58,5 +60,5 @@ TEST(OutputFile, SignalThatEndsTheProcessTakesTheTemporaryFileAlong) {
     int status = 0;
     ASSERT_NE(wait(&status), -1);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
-    EXPECT_EQ(dir.entries(), (std::map<std::string, std::string>{{"first", ""}}));
+    EXPECT_EQ(dir.entries(), (std::map<std::string, std::string>{{"first", ""}, {"third", ""}}));
 }

@@ -27,6 +27,7 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
         {"valid", valid, {0}},
         {"wrong manufacturer", std::string(valid).replace(0, 1, "\x0b"), {}},
         {"version 3", std::string(valid).replace(1, 1, "\x03"), {}},
+        {"empty window", std::string(valid).replace(4, 1, "\x01"), {}},  // from x 1 to x 0
         {"too many pixels for its data", std::string(valid).replace(8, 3, "\xdc\0\xdc", 3), {}},
         {"no palette marker", std::string(valid).replace(valid.size() - 769, 1, "\x0b"), {}},
         {"palette over the header", valid.substr(0, 127) + valid.substr(130), {}},

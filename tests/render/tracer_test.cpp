@@ -33,9 +33,9 @@ std::unique_ptr<Shape> sphere(Point o, float radius, Rgb c, float s) {
     return std::make_unique<Sphere>(o.x, o.y, o.z, radius, c[0], c[1], c[2], 0, s, nullptr);
 }
 
-// A red floor reflecting r and a green half-mirror ceiling; the exponent 1e9 keeps highlights 0.
+// A red floor reflecting r and a cyan half-mirror ceiling; the exponent 1e9 keeps highlights 0.
 ShapeList mirrors(float r) {
-    return shapeList(plane({0.5f, 0, 0}, r, 1e9f), plane({0, 0.5f, 0}, 0.5f, 1e9f, -1, 10));
+    return shapeList(plane({0.5f, 0, 0}, r, 1e9f), plane({0, 0.5f, 0.5f}, 0.5f, 1e9f, -1, 10));
 }
 
 }  // namespace
@@ -51,7 +51,8 @@ TEST(Tracer, WorkedExamples) {
     // A red light below the floor adds its colour, scaled by the diffuse term of a blue one above.
     const LightList belowAndAbove = {Light({0, -10, 0}, 1, 0, 0), Light({0, 10, 0}, 0, 0, 1)};
     // Lit from midway, every hit on the bounce between the mirrors has diffuse term 1. To depth n,
-    // floor(n) = (0.5, 0, 0) + 0.5 ceiling(n - 1) and ceiling(n) = (0, 0.5, 0) + 0.5 floor(n - 1).
+    // floor(n) = (0.5, 0, 0) + 0.5 ceiling(n - 1) and ceiling(n) = (0, 0.5, 0.5) + 0.5 floor(n -
+    // 1).
     const LightList midway = {Light({0, 5, 0}, 1, 1, 1)};
     struct Case {
         int depth;
@@ -69,8 +70,8 @@ TEST(Tracer, WorkedExamples) {
         {0, down, shapeList(plane({}, 0, 0)), {aslant}, {d, d, d}},  // specularity 0 whitens
         {0, down, shapeList(plane({-0.5f, 2, 0.5f})), {above}, {-0.5f, 1, 0.5f}},  // no lower clamp
         {0, down, mirrors(0.5f), midway, {0.5f, 0, 0}},
-        {1, down, mirrors(0.5f), midway, {0.5f, 0.25f, 0}},
-        {3, down, mirrors(0.5f), midway, {0.625f, 0.3125f, 0}},
+        {1, down, mirrors(0.5f), midway, {0.5f, 0.25f, 0.25f}},
+        {3, down, mirrors(0.5f), midway, {0.625f, 0.3125f, 0.3125f}},
         {INT_MAX, down, mirrors(0.5f), midway, rgb(trace(down, mirrors(0.5f), midway, 1000))},
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
     };

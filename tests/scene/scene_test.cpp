@@ -24,6 +24,9 @@ std::pair<std::string, std::string> render(const std::string& sceneText, int wid
         Scene scene(width, height, dir.write("scene.ray", sceneText).c_str(), 0, console.file(),
                     errors.file());
         scene.openOutput(dir.path("out.tga").c_str());
+        // Rows just outside the picture write nothing.
+        scene.writeRow(scene.yMax + 1);
+        scene.writeRow(scene.yMax - height);
         const int rows = std::min(height, 8);
         for (int band = scene.yMax; band > scene.yMax - rows; band -= bandRows) {
             scene.traceRows(band, bandRows);
