@@ -41,9 +41,6 @@ const void* endOfLargeBlock() {
 
 // Each case runs in a child process of its own, whose heap the reservation may change.
 TEST(HeapReservation, PutsALoadedSceneInHugePagesUpToAThirdOfAMillionObjects) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the sanitizer's allocator keeps its own mappings";
-#endif
     if (access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) != 0) {
         GTEST_SKIP() << "the kernel offers no transparent huge pages";
     }
