@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "render/huge_pages.h"
+
 #if defined(__GLIBC__)
 #include <malloc.h>
-#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
@@ -19,10 +20,10 @@ namespace {
 // Objects and the index over them take about twice the bytes of their text.
 constexpr std::size_t kHeapBytesPerFileByte = 2;
 constexpr std::size_t kSmallestReservation = std::size_t{8} << 20;
-// About 300 000 objects. Beyond, huge pages saved no time (a million objects load in the same
-// time either way) and took 10 MB more at the peak, as whole huge pages, and more kernel time.
+// About 300 000 objects. Beyond, a heap of huge pages loaded no faster (a million objects take
+// the same time either way) and took 10 MB more at the peak, in pages only partly used; the
+// index's own arrays still take huge pages.
 constexpr std::size_t kLargestSceneText = std::size_t{32} << 20;
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 // The largest block the allocator can be told to take from the heap rather than map on its own.
 constexpr int kLargestHeapBlock = 32 << 20;
 constexpr int kUsualTopPad = 128 << 10;
@@ -30,7 +31,7 @@ constexpr int kUsualTopPad = 128 << 10;
 }  // namespace
 
 void reserveHeapFor(const char* sceneFile) {
-#if defined(__GLIBC__) && defined(MADV_HUGEPAGE)
+#if defined(__GLIBC__)
     struct stat file;
     if (sceneFile == nullptr || stat(sceneFile, &file) != 0 || !S_ISREG(file.st_mode)) return;
     const auto text = static_cast<std::size_t>(file.st_size);
@@ -52,12 +53,9 @@ void reserveHeapFor(const char* sceneFile) {
     // memory some other way, as the memory checkers do, leaves every mapping alone.
     const auto heapEnd = reinterpret_cast<std::uintptr_t>(sbrk(0));
     const auto first = reinterpret_cast<std::uintptr_t>(block);
-    const bool endsGrownHeap = heapEnd >= heapEndBefore + bytes && first < heapEnd &&
-                               heapEnd - first <= kBlock + bytes + kUsualTopPad;
-    const std::uintptr_t start = (first + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = heapEnd & ~(kHugePage - 1);
-    if (endsGrownHeap && start < end) {
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    if (heapEnd >= heapEndBefore + bytes && first < heapEnd &&
+        heapEnd - first <= kBlock + bytes + kUsualTopPad) {
+        adviseHugePages(block, heapEnd - first);
     }
     std::free(block);
 #else

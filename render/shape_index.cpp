@@ -8,6 +8,7 @@
 #include <limits>
 #include <typeinfo>
 
+#include "render/huge_pages.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
 #include "shapes/shape.h"
@@ -335,6 +336,12 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         // Only what is used becomes resident, and nothing is copied while the tree grows.
         quads_.reserve(count);
         quadPositions_.reserve(count);
+        mixedQuads_.reserve(count);
+        adviseHugePages(nodes_.data(), nodes_.capacity() * sizeof(WideNode));
+        adviseHugePages(quads_.data(), quads_.capacity() * sizeof(BallQuad));
+        adviseHugePages(quadPositions_.data(),
+                        quadPositions_.capacity() * sizeof(quadPositions_[0]));
+        adviseHugePages(mixedQuads_.data(), mixedQuads_.capacity() * sizeof(MixedQuad));
         nodes_.resize(1);
         build(building, 0, count, 0, Summary(building.refs, 0, count), 0);
     }

@@ -3,32 +3,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "support/advised_huge.h"
 #include "support/temp_file.h"
 
 namespace {
-
-// Whether the mapping holding address is advised to take huge pages.
-bool advisedHuge(const void* address) {
-    const auto at = reinterpret_cast<std::uintptr_t>(address);
-    std::ifstream maps("/proc/self/smaps");
-    bool holds = false;
-    for (std::string line; std::getline(maps, line);) {
-        unsigned long low = 0;
-        unsigned long high = 0;
-        if (std::sscanf(line.c_str(), "%lx-%lx ", &low, &high) == 2) {
-            holds = low <= at && at < high;
-        } else if (holds && line.rfind("VmFlags:", 0) == 0) {
-            return line.find(" hg") != std::string::npos;
-        }
-    }
-    return false;
-}
 
 // The last byte of a block larger than the allocator maps on its own by default, as the index's
 // arrays are. Huge pages start at a 2 MiB boundary, which comes before it.
