@@ -337,11 +337,10 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes) : shapes_(&shapes), serial_(++la
         quads_.reserve(count);
         quadPositions_.reserve(count);
         mixedQuads_.reserve(count);
-        adviseHugePages(nodes_.data(), nodes_.capacity() * sizeof(WideNode));
-        adviseHugePages(quads_.data(), quads_.capacity() * sizeof(BallQuad));
-        adviseHugePages(quadPositions_.data(),
-                        quadPositions_.capacity() * sizeof(quadPositions_[0]));
-        adviseHugePages(mixedQuads_.data(), mixedQuads_.capacity() * sizeof(MixedQuad));
+        adviseHugePages(nodes_);
+        adviseHugePages(quads_);
+        adviseHugePages(quadPositions_);
+        adviseHugePages(mixedQuads_);
         nodes_.resize(1);
         build(building, 0, count, 0, Summary(building.refs, 0, count), 0);
     }

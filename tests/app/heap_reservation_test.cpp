@@ -23,7 +23,7 @@ const void* endOfLargeBlock() {
 
 // Each case runs in a child process of its own, whose heap the reservation may change.
 TEST(HeapReservation, PutsALoadedSceneInHugePagesUpToAThirdOfAMillionObjects) {
-    if (access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) != 0) {
+    if (!hugePagesOffered()) {
         GTEST_SKIP() << "the kernel offers no transparent huge pages";
     }
     TempDir dir;

@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 
 #include "support/advised_huge.h"
 
 TEST(HugePages, AdviseOnlyTheWhole2MiBPagesInsideTheRange) {
-    if (access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) != 0) {
+    if (!hugePagesOffered()) {
         GTEST_SKIP() << "the kernel offers no transparent huge pages";
     }
     constexpr std::size_t kMiB = std::size_t{1} << 20;

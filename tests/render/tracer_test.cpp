@@ -50,9 +50,9 @@ TEST(Tracer, WorkedExamples) {
     const Light atEye({0, 0, 256}, 1, 1, 1);
     // A red light below the floor adds its colour, scaled by the diffuse term of a blue one above.
     const LightList belowAndAbove = {Light({0, -10, 0}, 1, 0, 0), Light({0, 10, 0}, 0, 0, 1)};
-    // Lit from midway, every hit on the bounce between the mirrors has diffuse term 1. To depth n,
-    // floor(n) = (0.5, 0, 0) + 0.5 ceiling(n - 1) and ceiling(n) = (0, 0.5, 0.5) + 0.5 floor(n -
-    // 1).
+    // Lit from midway, every hit on the bounce between the mirrors has diffuse term 1. To depth n:
+    // floor(n) = (0.5, 0, 0) + 0.5 ceiling(n - 1)
+    // ceiling(n) = (0, 0.5, 0.5) + 0.5 floor(n - 1)
     const LightList midway = {Light({0, 5, 0}, 1, 1, 1)};
     struct Case {
         int depth;

@@ -1,9 +1,16 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
+
+// Whether the kernel has transparent huge pages to give on request.
+inline bool hugePagesOffered() {
+    return access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) == 0;
+}
 
 // Whether the mapping holding address is advised to take huge pages.
 inline bool advisedHuge(const void* address) {
