@@ -9,6 +9,9 @@ namespace {
 
 constexpr int kManufacturer = 10;
 constexpr int kVersion = 5;
+constexpr long kBitsPerPixelOffset = 3;
+constexpr int kBitsPerPixel = 8;
+constexpr long kPlanesOffset = 65;
 constexpr long kDataOffset = 128;
 constexpr long kPaletteBlock = 769;  // the marker byte and 256 entries of red, green, blue
 constexpr int kPaletteMarker = 12;
@@ -25,6 +28,10 @@ int readLittleEndian16(std::FILE* file) {
     const int low = std::fgetc(file);
     const int high = std::fgetc(file);
     return (low & 0xFF) | ((high & 0xFF) << 8);
+}
+
+int readByteAt(std::FILE* file, long offset) {
+    return std::fseek(file, offset, SEEK_SET) == 0 ? std::fgetc(file) : EOF;
 }
 
 long fileLength(std::FILE* file) {
@@ -81,28 +88,37 @@ int PcxTexture::readWindow(std::FILE* file) {
     return 0;
 }
 
-bool PcxTexture::load(const char* fileName) {
-    if (fileName == nullptr) return false;
+PcxProblem PcxTexture::loadOrExplain(const char* fileName) {
+    if (fileName == nullptr) return PcxProblem::Missing;
     // Opening or reading a pipe or a terminal can block for ever; only a regular file can seek.
     std::error_code error;
-    if (!std::filesystem::is_regular_file(fileName, error)) return false;
+    const auto status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::exists(status)) return PcxProblem::Missing;
+    if (!std::filesystem::is_regular_file(status)) return PcxProblem::NotRegularFile;
     std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) return false;
+    if (file == nullptr) return PcxProblem::Unreadable;
     FileCloser closer(file);
     source = identityOf(file);
 
-    if (std::fgetc(file) != kManufacturer) return false;
-    if (std::fgetc(file) != kVersion) return false;
-    readWindow(file);
+    if (std::fgetc(file) != kManufacturer) return PcxProblem::NotPcx;
+    if (std::fgetc(file) != kVersion) return PcxProblem::NotVersion5;
+    const bool eightBitsOnePlane = readByteAt(file, kBitsPerPixelOffset) == kBitsPerPixel &&
+                                   readByteAt(file, kPlanesOffset) == 1;
+    const PcxProblem problem = decode(file);
+    return problem == PcxProblem::None || eightBitsOnePlane ? problem
+                                                            : PcxProblem::NotEightBitsOnePlane;
+}
 
+PcxProblem PcxTexture::decode(std::FILE* file) {
+    readWindow(file);
     // An empty or inverted window has no pixels to show.
-    if (width <= 0 || height <= 0) return false;
+    if (width <= 0 || height <= 0) return PcxProblem::EmptyWindow;
     const long length = fileLength(file);
     // Too short to hold the header and the palette without the two overlapping.
-    if (length < kDataOffset + kPaletteBlock) return false;
+    if (length < kDataOffset + kPaletteBlock) return PcxProblem::CutShort;
     const std::int64_t pixels = std::int64_t{width} * height;
-    if (pixels > kMaxPixels || pixels > kMaxPixelsPerDataByte * (length - kDataOffset))
-        return false;
+    if (pixels > kMaxPixels) return PcxProblem::TooLarge;
+    if (pixels > kMaxPixelsPerDataByte * (length - kDataOffset)) return PcxProblem::CutShort;
 
     image.reset(new unsigned char[static_cast<std::size_t>(pixels)]);
     std::fseek(file, kDataOffset, SEEK_SET);
@@ -110,13 +126,13 @@ bool PcxTexture::load(const char* fileName) {
 
     palette.reset(new float[kPaletteFloats]);
     std::fseek(file, -kPaletteBlock, SEEK_END);
-    if (std::fgetc(file) != kPaletteMarker) return false;
+    if (std::fgetc(file) != kPaletteMarker) return PcxProblem::NoPalette;
     for (int position = 0; position < kPaletteFloats; ++position) {
         const int byte = std::fgetc(file);
         const float level = static_cast<float>(byte == EOF ? 0 : byte);
         palette[position] = static_cast<float>(level * (1.0 / 255.0));
     }
-    return true;
+    return PcxProblem::None;
 }
 
 std::shared_ptr<const PcxTexture> loadPcxTexture(const char* fileName) {

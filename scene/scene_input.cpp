@@ -25,6 +25,7 @@ bool SceneInput::fill() {
     // Unread bytes are the start of a number cut by the end of the block: keep them in front.
     const std::size_t unread = end_ - next_;
     if (next_ > 0) {
+        discarded_ += next_;
         std::memmove(buffer_.get(), buffer_.get() + next_, unread);
         next_ = 0;
         end_ = unread;

@@ -44,6 +44,11 @@ public:
     // Whether a read has met the end of the file (or a read error, which ends it as well).
     bool endSeen() const { return endSeen_; }
 
+    // Skips white space as every read does first; false, with the end seen, when the file ends.
+    bool skipBlanks();
+    // Where the next unread byte lies, counted from the start of the file.
+    std::size_t offset() const { return discarded_ + next_; }
+
     // Reads the next token into token, reusing its storage.
     void readToken(Token& token);
     // The next number; 0 when none reads, the offending characters then staying in place for the
@@ -77,8 +82,6 @@ private:
     // readNumber for every case: blanks and numbers across blocks, the end of the file, and the
     // spellings readShortDecimal leaves alone.
     float readNumberCarefully();
-    // Skips white space; false, with the end seen, when the file ends first.
-    bool skipBlanks();
     // Appends the next bytes of the file after the unread ones; false when none came.
     bool fill();
     // Fills until count bytes are unread; false when the file ends first.
@@ -93,10 +96,11 @@ private:
     std::FILE* file_;
     std::size_t blockSize_;  // bytes asked of the file at a time
     std::unique_ptr<char[]> buffer_;
-    std::size_t capacity_;    // a block, more only when a number needs more
-    std::size_t next_ = 0;    // first unread byte
-    std::size_t end_ = 0;     // end of the bytes read
-    bool fileEnded_ = false;  // the file has nothing more to give
+    std::size_t capacity_;       // a block, more only when a number needs more
+    std::size_t next_ = 0;       // first unread byte
+    std::size_t discarded_ = 0;  // bytes of the file read and dropped from the buffer's front
+    std::size_t end_ = 0;        // end of the bytes read
+    bool fileEnded_ = false;     // the file has nothing more to give
     bool endSeen_ = false;
     bool unreadable_ = false;
 };

@@ -6,6 +6,7 @@
 
 #include "image/texture_cache.h"
 #include "scene/console_echo.h"
+#include "scene/object_echo.h"
 #include "scene/scene_input.h"
 #include "shapes/cylinder.h"
 #include "shapes/plane.h"
@@ -69,34 +70,26 @@ void SceneReader::readObjects(SceneInput& input, ConsoleEcho& echo,
         if (keyword.is("Sphere")) {
             const auto v = readNumbers<9>(input);
             input.readToken(texture);
-            echo.line("Sphere: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
-                      ") Color (", v[4], ",", v[5], ",", v[6], ") Reflectivity (", v[7],
-                      ") Specularity (", v[8], ") TextureFile (", text(texture), ")");
+            echoObject(echo, ObjectKind::Sphere, v.data(), text(texture));
             shapes.push_back(std::make_unique<Sphere>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                       v[7], v[8],
                                                       textures.find(texture.fileName())));
         } else if (keyword.is("Cylinder")) {
             const auto v = readNumbers<10>(input);
             input.readToken(texture);
-            echo.line("Cylinder: Center (", v[0], ",", v[1], ",", v[2], ") Radius (", v[3],
-                      ") Height (", v[4], ") Color (", v[5], ",", v[6], ",", v[7],
-                      ") Reflectivity (", v[8], ") Specular (", v[9], ") TextureFile (",
-                      text(texture), ")");
+            echoObject(echo, ObjectKind::Cylinder, v.data(), text(texture));
             shapes.push_back(std::make_unique<Cylinder>(v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                                                         v[7], v[8], v[9],
                                                         textures.find(texture.fileName())));
         } else if (keyword.is("Plane")) {
             const auto v = readNumbers<9>(input);
             input.readToken(texture);
-            echo.line("Plane: Equation (", v[0], ",", v[1], ",", v[2], ",", v[3], ") Color (", v[4],
-                      ",", v[5], ",", v[6], ") Reflectivity (", v[7], ") Specular (", v[8],
-                      ") TextureFile (", text(texture), ")");
+            echoObject(echo, ObjectKind::Plane, v.data(), text(texture));
             shapes.push_back(std::make_unique<Plane>(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
                                                      v[8], textures.find(texture.fileName())));
         } else if (keyword.is("Light")) {
             const auto v = readNumbers<6>(input);
-            echo.line("Light: Position (", v[0], ",", v[1], ",", v[2], ") Color (", v[3], ",", v[4],
-                      ",", v[5], ")");
+            echoObject(echo, ObjectKind::Light, v.data(), {});
             lights.emplace_back(v[0], v[1], v[2], v[3], v[4], v[5]);
         } else {
             echo.line("UNKNOWN PRIMITIVE: \"", text(keyword), "\"");
