@@ -1,5 +1,6 @@
 // Bytes as a scene file, read by the block reader and by the stdio loader it replaced, kept as
-// the yardstick: console bytes, objects and reads with small blocks must come out the same.
+// the yardstick: console bytes, objects and reads with small blocks must come out the same. The
+// checker reads them too, into the render's objects whenever it finds no error.
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,7 @@
 
 #include "fuzz/fuzz_finding.h"
 #include "render/tracer.h"
+#include "scene/scene_checker.h"
 #include "scene/scene_input.h"
 #include "scene/scene_reader.h"
 #include "shapes/cylinder.h"
@@ -127,6 +129,19 @@ std::string dump(const ShapeList& shapes, const LightList& lights) {
     return out;
 }
 
+// The checker's objects as dump() lists the render's.
+std::string dump(const std::vector<CheckedObject>& objects) {
+    std::string shapes, lights;
+    for (const CheckedObject& object : objects) {
+        const ObjectFormat& format = kObjectFormats[static_cast<std::size_t>(object.kind)];
+        std::string& out = format.textured ? shapes : lights;
+        out += format.keyword[0];
+        for (std::size_t i = 0; i < format.numberCount; ++i) out += bits({object.numbers[i]});
+        out += '\n';
+    }
+    return shapes + lights;
+}
+
 // A finding unless the texts agree, shown where they part.
 void expectSame(const std::string& got, const std::string& expected) {
     if (got == expected) return;
@@ -177,6 +192,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CapturedStream console;
     SceneReader(path.c_str(), shapes, lights, console.file());
     expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
+    const SceneCheck check =
+        checkScene(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (check.errors == 0) expectSame(dump(check.objects), dump(shapes, lights));
     // Small blocks, so that tokens and numbers meet block edges everywhere.
     for (const std::size_t blockSize : {1 + size % 7, 64 + size % 300})
         expectSameReads(path, blockSize, static_cast<std::uint32_t>(size));

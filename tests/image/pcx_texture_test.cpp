@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -11,7 +12,7 @@
 #include "support/pcx_file.h"
 #include "support/temp_file.h"
 
-// Each file's pixels as decoded, none when it is refused.
+// Each file's pixels as decoded, or why it is refused.
 TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
     TempDir dir;
     const std::string valid = PcxFile().bytes();
@@ -19,26 +20,51 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
     const auto coded = [&](const std::vector<unsigned char>& data) {  // palette: empty runs
         return square + std::string(data.begin(), data.end()) + '\x0c' + std::string(768, '\xC0');
     };
-    const std::tuple<const char*, std::string, std::vector<int>> cases[] = {
-        {"literals and a run of one", coded({0x05, 0xC1, 0xC8, 0x03, 0x00}), {5, 200, 3, 0}},
-        {"empty run stores nothing", coded({0xC0, 0x09, 0xC4, 0x01}), {1, 1, 1, 1}},
-        {"run cut at the end of the picture", coded({0xBF, 0xC5, 0x06}), {191, 6, 6, 6}},
-        {"data ending early", coded({0x01}), {1, 12, 255, 255}},  // the marker, then empty runs
-        {"valid", valid, {0}},
-        {"wrong manufacturer", std::string(valid).replace(0, 1, "\x0b"), {}},
-        {"version 3", std::string(valid).replace(1, 1, "\x03"), {}},
-        {"empty window", std::string(valid).replace(4, 1, "\x01"), {}},  // from x 1 to x 0
-        {"too many pixels for its data", std::string(valid).replace(8, 3, "\xdc\0\xdc", 3), {}},
-        {"no palette marker", std::string(valid).replace(valid.size() - 769, 1, "\x0b"), {}},
-        {"palette over the header", valid.substr(0, 127) + valid.substr(130), {}},
+    using P = PcxProblem;
+    const std::tuple<const char*, std::string, std::vector<int>, PcxProblem> cases[] = {
+        {"literals and a run of one",
+         coded({0x05, 0xC1, 0xC8, 0x03, 0x00}),
+         {5, 200, 3, 0},
+         P::None},
+        {"empty run stores nothing", coded({0xC0, 0x09, 0xC4, 0x01}), {1, 1, 1, 1}, P::None},
+        {"run cut at the end of the picture", coded({0xBF, 0xC5, 0x06}), {191, 6, 6, 6}, P::None},
+        // the marker, then empty runs
+        {"data ending early", coded({0x01}), {1, 12, 255, 255}, P::None},
+        {"valid", valid, {0}, P::None},
+        {"wrong manufacturer", std::string(valid).replace(0, 1, "\x0b"), {}, P::NotPcx},
+        {"version 3", std::string(valid).replace(1, 1, "\x03"), {}, P::NotVersion5},
+        {"empty window", std::string(valid).replace(4, 1, "\x01"), {}, P::EmptyWindow},
+        {"too many pixels for its data",
+         std::string(valid).replace(8, 3, "\xdc\0\xdc", 3),
+         {},
+         P::CutShort},
+        {"too many pixels", std::string(valid).replace(8, 4, "\0\x20\0\x20", 4), {}, P::TooLarge},
+        {"no palette marker",
+         std::string(valid).replace(valid.size() - 769, 1, "\x0b"),
+         {},
+         P::NoPalette},
+        {"palette over the header", valid.substr(0, 127) + valid.substr(130), {}, P::CutShort},
+        {"three planes, no palette",
+         std::string(valid).replace(65, 1, "\x03").substr(0, 130) + std::string(800, '\0'),
+         {},
+         P::NotEightBitsOnePlane},
+        {"one bit a pixel",
+         std::string(valid).replace(3, 1, "\x01").replace(valid.size() - 769, 1, "x"),
+         {},
+         P::NotEightBitsOnePlane},
     };
-    for (const auto& [name, bytes, pixels] : cases) {
+    for (const auto& [name, bytes, pixels, problem] : cases) {
         PcxTexture texture;
-        ASSERT_EQ(texture.load(dir.write("a.pcx", bytes).c_str()), !pixels.empty()) << name;
+        ASSERT_EQ(texture.loadOrExplain(dir.write("a.pcx", bytes).c_str()), problem) << name;
         EXPECT_EQ(std::vector<int>(texture.image.get(), texture.image.get() + pixels.size()),
                   pixels)
             << name;
     }
+    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("missing.pcx").c_str()), P::Missing);
+    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("").c_str()), P::NotRegularFile);
+    ASSERT_EQ(chmod(dir.write("locked.pcx", valid).c_str(), 0), 0);
+    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("locked.pcx").c_str()),
+              geteuid() == 0 ? P::None : P::Unreadable);
     ASSERT_EQ(mkfifo(dir.path("fifo").c_str(), 0600), 0);
     EXPECT_FALSE(PcxTexture().load(dir.path("fifo").c_str())) << "a fifo waits for a writer";
     EXPECT_FALSE(PcxTexture().load(nullptr));

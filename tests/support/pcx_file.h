@@ -15,6 +15,7 @@ struct PcxFile {
         std::string file = {10, 5, 1, 8, 0, 0, 0, 0};
         for (int last : {width - 1, height - 1}) file += {byte(last), byte(last >> 8)};
         file.resize(128, '\0');
+        file[65] = 1;  // one plane
         for (int k = 0; k < width * height; ++k) file += {'\xC1', byte(k)};
         file += '\x0c';
         for (int k = 0; k < 256; ++k) file += {byte(k), byte(255 - k), byte(k / 2)};
