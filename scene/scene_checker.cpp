@@ -25,20 +25,20 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t kMostEdits = 2;
 // Bounds the search for a close file name in a folder of any size.
 constexpr std::size_t kMostFolderEntries = 4096;
-// Words are quoted in messages up to this length.
+// Words are quoted in messages up to this length; file names whole.
 constexpr std::size_t kLongestQuotedWord = 40;
 
 // White space as the scene reader skips it.
 bool isBlank(char c) { return std::strchr(" \t\n\v\f\r", c) != nullptr && c != '\0'; }
 
 // The word as a message shows it: on one line, printable, and not too long to read.
-std::string inQuotes(std::string_view word) {
+std::string inQuotes(std::string_view word, std::size_t longest = kLongestQuotedWord) {
     std::string shown;
-    for (const char c : word.substr(0, kLongestQuotedWord)) {
+    for (const char c : word.substr(0, longest)) {
         const auto code = static_cast<unsigned char>(c);
         shown += code < ' ' || code == 0x7F ? '?' : c;
     }
-    if (word.size() > kLongestQuotedWord) shown += "...";
+    if (word.size() > longest) shown += "...";
     return "'" + shown + "'";
 }
 
@@ -109,7 +109,7 @@ std::string echoLine(const CheckedObject& object) {
 std::string textureProblem(const std::string& name) {
     PcxTexture texture;
     const PcxProblem problem = texture.loadOrExplain(name.c_str());
-    const std::string file = "the texture " + inQuotes(name);
+    const std::string file = "the texture " + inQuotes(name, SceneInput::kMaxTokenLength);
     switch (problem) {
         case PcxProblem::None:
             return {};
@@ -296,7 +296,8 @@ private:
             message = "the number " + inQuotes(first) + " stands where a keyword belongs";
             if (lastObject_) message += " (has the object before it a number too many?)";
         } else {
-            const std::vector<std::string> keywords = {"Sphere", "Cylinder", "Plane", "Light"};
+            std::vector<std::string> keywords;
+            for (const ObjectFormat& format : kObjectFormats) keywords.emplace_back(format.keyword);
             const std::string close = closestMatch(first, keywords, kMostEdits);
             message = inQuotes(first) + " is not a keyword" +
                       (close.empty() ? ": objects begin with " + keywordList()
@@ -468,12 +469,15 @@ private:
                               : ", so " + self + " shows its plain colour"));
         if (problem.find("does not exist") == std::string::npos) return true;
         const std::string close = closeFileName(name);
-        if (!close.empty()) report(Severity::Note, at, "did you mean " + inQuotes(close) + "?");
+        if (!close.empty()) {
+            report(Severity::Note, at,
+                   "did you mean " + inQuotes(close, SceneInput::kMaxTokenLength) + "?");
+        }
         const std::filesystem::path besideScene = std::filesystem::path(sceneFolder_) / name;
         std::string where = "texture names are read from the working folder, " +
                             std::filesystem::current_path(error).string();
         if (sceneFolder_ != "." && std::filesystem::exists(besideScene, error)) {
-            where += "; " + inQuotes(besideScene.string()) +
+            where += "; " + inQuotes(besideScene.string(), SceneInput::kMaxTokenLength) +
                      " exists: run the render from the scene's folder";
         }
         report(Severity::Note, at, where);
