@@ -4,16 +4,48 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/command_line.h"
+#include "app/help.h"
 #include "app/ordered_rows.h"
 #include "app/progress_line.h"
 #include "app/thread_count.h"
 #include "image/tga_writer.h"
 #include "scene/scene.h"
+#include "scene/scene_checker.h"
 
 namespace {
+
+void printError(std::FILE* errors, const std::string& line) {
+    std::fputs(line.c_str(), errors);
+    std::fflush(errors);
+}
+
+// Runs the command a first argument names, which prints no banner; nothing for a render.
+std::optional<int> runCommand(int argc, const char* const argv[], std::FILE* out,
+                              std::FILE* errors) {
+    if (argc < 2) return std::nullopt;
+    const std::string command = argv[1];
+    if (command == "--help") {
+        printHelp(out);
+        return 0;
+    }
+    if (command == "--version") {
+        std::fputs("Orvane " ORVANE_VERSION "\n", out);
+        std::fflush(out);
+        return 0;
+    }
+    if (command != "--check") return std::nullopt;
+    if (argc == 2) {
+        printError(errors,
+                   "ERROR: Nothing to check: give one or more scene files, as in Orvane --check "
+                   "scene.ray\n");
+        return 1;
+    }
+    return checkSceneFiles(argc - 2, argv + 2, out);
+}
 
 void printBanner(std::FILE* console) {
     std::fputs("Orvane " ORVANE_VERSION " - a ray tracer of spheres, cylinders and planes\n",
@@ -51,6 +83,7 @@ void endLine(std::FILE* console) {
 }  // namespace
 
 int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE* errors) {
+    if (const std::optional<int> status = runCommand(argc, argv, console, errors)) return *status;
     // The picture must reach the pipe's reader alone, so the messages take the error stream.
     if (argc >= 5 && pictureSharesConsolePipe(argv[4], console)) console = errors;
     printBanner(console);
@@ -64,12 +97,9 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     std::fflush(console);
 
     if (!drawable(line->width) || !drawable(line->height)) {
-        const std::string refusal = "ERROR: Picture sides must be 1 to " +
-                                    std::to_string(kMaxPictureSide) + " pixels, not " +
-                                    std::to_string(line->width) + " x " +
-                                    std::to_string(line->height) + ".\n";
-        std::fputs(refusal.c_str(), errors);
-        std::fflush(errors);
+        printError(errors, "ERROR: Picture sides must be 1 to " + std::to_string(kMaxPictureSide) +
+                               " pixels, not " + std::to_string(line->width) + " x " +
+                               std::to_string(line->height) + ".\n");
         return 1;
     }
 

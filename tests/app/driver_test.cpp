@@ -75,6 +75,30 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
     }
 }
 
+TEST(Driver, AnswersHelpVersionAndCheckWithoutTheBanner) {
+    TempDir dir;
+    const std::string scene = dir.write("s.ray", "");
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"--version", 0, "Orvane " ORVANE_VERSION "\n"},
+        {"--check", 1,
+         "ERROR: Nothing to check: give one or more scene files, as in Orvane --check scene.ray\n"},
+    };
+    for (const auto& [arguments, status, output] : cases) {
+        EXPECT_EQ(run("", arguments), std::pair(status, output)) << arguments;
+    }
+    // The checker's findings are its own tests' business; its status comes through.
+    EXPECT_EQ(run("", "--check " + scene).first, 0);
+    EXPECT_EQ(run("", "--check " + scene + " " + dir.path("missing.ray")).first, 1);
+
+    const auto [status, help] = run("", "--help");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(help.rfind("Usage: Orvane ", 0), 0u) << help;
+    for (const char* mention : {"-recurse n", "--check SCENE...", "--help", "--version", ".png",
+                                "standard output", "ORVANE_THREADS", "man Orvane"}) {
+        EXPECT_NE(help.find(mention), std::string::npos) << mention;
+    }
+}
+
 // With valgrind, or AddressSanitizer built in, a leak or an invalid read fails the run.
 TEST(Executable, GivesTheOneThreadBytesOnSeveralThreadsWithoutLeaksOrInvalidReads) {
     std::string checker = ORVANE_LEAK_CHECKER;
