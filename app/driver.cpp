@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,6 +74,14 @@ bool pictureSharesConsolePipe(const char* outFile, std::FILE* console) {
            picture.st_dev == consoleFile.st_dev && picture.st_ino == consoleFile.st_ino;
 }
 
+bool writesToStandardOutput(const char* outFile) { return std::strcmp(outFile, "-") == 0; }
+
+// An option given before the output file takes its place, as in "Orvane s.ray 64 48 -recurse 3
+// out.tga"; "-" itself names standard output.
+bool misplacedOption(const char* outFile) {
+    return outFile[0] == '-' && !writesToStandardOutput(outFile);
+}
+
 bool drawable(int side) { return side >= 1 && side <= kMaxPictureSide; }
 
 void endLine(std::FILE* console) {
@@ -84,8 +93,12 @@ void endLine(std::FILE* console) {
 
 int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE* errors) {
     if (const std::optional<int> status = runCommand(argc, argv, console, errors)) return *status;
-    // The picture must reach the pipe's reader alone, so the messages take the error stream.
-    if (argc >= 5 && pictureSharesConsolePipe(argv[4], console)) console = errors;
+    // The picture must reach standard output or the pipe's reader alone, so the messages take
+    // the error stream.
+    if (argc >= 5 &&
+        (writesToStandardOutput(argv[4]) || pictureSharesConsolePipe(argv[4], console))) {
+        console = errors;
+    }
     printBanner(console);
     const std::optional<CommandLine> line = parseCommandLine(argc, argv);
     if (!line) return -1;
@@ -96,6 +109,14 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     std::fprintf(console, "Using %d recursions.\n", line->depth);
     std::fflush(console);
 
+    if (misplacedOption(line->outFile)) {
+        printError(errors, "ERROR: \"" + std::string(line->outFile) +
+                               "\" stands where the output file belongs: give the options after "
+                               "it, as in Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> "
+                               "[-recurse n] (a file whose name begins with - can be written as "
+                               "./-name).\n");
+        return 1;
+    }
     if (!drawable(line->width) || !drawable(line->height)) {
         printError(errors, "ERROR: Picture sides must be 1 to " + std::to_string(kMaxPictureSide) +
                                " pixels, not " + std::to_string(line->width) + " x " +

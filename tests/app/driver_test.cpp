@@ -41,6 +41,10 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
     const auto sized = [&](const std::string& size) { return scene + " " + size + " " + out; };
     const std::string refused = "ERROR: Picture sides must be 1 to 65535 pixels, not ";
+    const std::string misplaced =
+        "ERROR: \"-recurse\" stands where the output file belongs: give the options after it, as "
+        "in Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n] (a file whose name "
+        "begins with - can be written as ./-name).\n";
     // Interrupts once the temporary file shows that rendering has begun.
     const std::string interrupt = "(for i in $(seq 3000); do [ -e " + dir.path(".o.tga.*") +
                                   " ] && break; sleep 0.01; done; kill -INT $$) & exec";
@@ -49,6 +53,9 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         {"", sized("1 65535") + " -recurse 2", 0,
          counts("65535", "2") + echo + std::string(74, '.') + "\n" + std::string(74, '*') + "\n"},
         {"", sized("-4 3"), 1, counts("-12") + refused + "-4 x 3.\n"},
+        // Refused before the size and the scene: no "-recurse" file appears where it would.
+        {"cd " + dir.path("") + " &&", sized("3 2 -recurse 3"), 1, counts("6") + misplaced},
+        {"", scene + " 0 2 -recurse", 1, counts("0") + misplaced},
         // The console is the standard output unless the picture goes down it.
         {"exec 2> /dev/null;", sized("3 2"), 0, counts("6") + echo + "..\n**\n"},
         {"", sized("65535 65536"), 1, counts("4294901760") + refused + "65535 x 65536.\n"},
@@ -99,20 +106,28 @@ TEST(Driver, AnswersHelpVersionAndCheckWithoutTheBanner) {
     }
 }
 
-// With valgrind, or AddressSanitizer built in, a leak or an invalid read fails the run.
-TEST(Executable, GivesTheOneThreadBytesOnSeveralThreadsWithoutLeaksOrInvalidReads) {
+// With valgrind, or AddressSanitizer built in, a leak or an invalid read fails the run. Through
+// "-" the picture fills standard output alone and the console lines take the error stream.
+TEST(Executable, GivesTheOneThreadBytesOnSeveralThreadsOrThroughStandardOutputWithoutLeaks) {
     std::string checker = ORVANE_LEAK_CHECKER;
     const bool unchecked = !checker.empty() && std::system("command -v valgrind > /dev/null") != 0;
     if (unchecked) checker.clear();
     TempDir dir;
     const std::string out = dir.path("o.tga");
-    std::string first;
-    for (const std::string threads : {"1", "2", "5"}) {
+    std::string firstConsole, firstPicture;
+    const std::pair<std::string, std::string> runs[] = {
+        {"1", out}, {"2", out}, {"5", "- > " + out}};
+    for (const auto& [threads, output] : runs) {
         const auto [status, console] = run("ORVANE_THREADS=" + threads + " " + checker,
-                                           "showcase.ray 97 61 " + out + " -recurse 3");
+                                           "showcase.ray 97 61 " + output + " -recurse 3");
         ASSERT_EQ(status, 0) << console;
-        if (first.empty()) first = console + readFile(out);
-        EXPECT_TRUE(console + readFile(out) == first) << threads << " threads differ from 1";
+        const std::string picture = readFile(out);
+        if (firstConsole.empty()) {
+            firstConsole = console;
+            firstPicture = picture;
+        }
+        EXPECT_TRUE(console == firstConsole) << threads << " threads, " << output;
+        EXPECT_TRUE(picture == firstPicture) << threads << " threads, " << output;
     }
     if (unchecked) GTEST_SKIP() << "leaks unchecked without valgrind: package valgrind";
 }
