@@ -129,6 +129,7 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     // The output is touched only when a picture can be made of it.
     if (!scene->openOutput(line->outFile)) return 1;
 
+    const int threadCount = renderThreadCount(errors);
     ProgressLine ruler(line->height);
     for (int row = 0; row < line->height; ++row) {
         if (ruler.countRow()) std::fputc('.', console);
@@ -141,7 +142,7 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     constexpr int kBandRows = 4;
     const int bandCount = (line->height - 1) / kBandRows + 1;
     traceRowsInOrder(
-        bandCount, renderThreadCount(),
+        bandCount, threadCount,
         [&](int band) { scene->traceRows(topRow - band * kBandRows, kBandRows); },
         [&](int band) {
             const int end = std::min(line->height, (band + 1) * kBandRows);

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <utility>
 
+#include "app/thread_count.h"
 #include "support/temp_file.h"
 
 namespace {
@@ -45,6 +46,9 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         "ERROR: \"-recurse\" stands where the output file belongs: give the options after it, as "
         "in Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n] (a file whose name "
         "begins with - can be written as ./-name).\n";
+    const std::string threads =
+        "WARNING: ORVANE_THREADS is \"4x\", not a whole number from 1 to 256: using " +
+        std::to_string(processorsAllowed()) + " threads.\n";
     // Interrupts once the temporary file shows that rendering has begun.
     const std::string interrupt = "(for i in $(seq 3000); do [ -e " + dir.path(".o.tga.*") +
                                   " ] && break; sleep 0.01; done; kill -INT $$) & exec";
@@ -56,6 +60,7 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         // Refused before the size and the scene: no "-recurse" file appears where it would.
         {"cd " + dir.path("") + " &&", sized("3 2 -recurse 3"), 1, counts("6") + misplaced},
         {"", scene + " 0 2 -recurse", 1, counts("0") + misplaced},
+        {"ORVANE_THREADS=4x", sized("3 2"), 0, counts("6") + echo + threads + "..\n**\n"},
         // The console is the standard output unless the picture goes down it.
         {"exec 2> /dev/null;", sized("3 2"), 0, counts("6") + echo + "..\n**\n"},
         {"", sized("65535 65536"), 1, counts("4294901760") + refused + "65535 x 65536.\n"},

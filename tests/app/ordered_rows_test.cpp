@@ -5,11 +5,14 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "app/thread_count.h"
+#include "support/temp_file.h"
 
 TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
     const std::pair<int, int> cases[] = {{0, 4}, {1, 4}, {5, 1}, {5, 2}, {300, 3}, {3, 64}};
@@ -32,16 +35,29 @@ TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
     }
 }
 
-TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironment) {
-    unsetenv("ORVANE_THREADS");
-    const int all = renderThreadCount();  // the processors this process may run on
-    const std::pair<const char*, int> cases[] = {
-        {"1", 1},    {"256", 256}, {"0", all}, {"257", all},
-        {"-2", all}, {"2x", all},  {"", all},  {"99999999999999999999", all},
+TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironmentAndWarnsOfAnyOther) {
+    const int all = processorsAllowed();
+    // Each with the threads it gives and whether it draws a warning; null leaves it unset.
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"1", 1, false},       {"256", 256, false},
+        {nullptr, all, false}, {"", all, false},
+        {"0", all, true},      {"257", all, true},
+        {"-2", all, true},     {"2x", all, true},
+        {"abc", all, true},    {"99999999999999999999", all, true},
     };
-    for (const auto& [setting, threads] : cases) {
-        setenv("ORVANE_THREADS", setting, 1);
-        EXPECT_EQ(renderThreadCount(), threads) << '"' << setting << '"';
+    for (const auto& [setting, threads, warns] : cases) {
+        const std::string value = setting ? setting : "(unset)";
+        if (setting) {
+            setenv("ORVANE_THREADS", setting, 1);
+        } else {
+            unsetenv("ORVANE_THREADS");
+        }
+        CapturedStream errors;
+        EXPECT_EQ(renderThreadCount(errors.file()), threads) << value;
+        const std::string warning = "WARNING: ORVANE_THREADS is \"" + value +
+                                    "\", not a whole number from 1 to 256: using " +
+                                    std::to_string(all) + " threads.\n";
+        EXPECT_EQ(errors.text(), warns ? warning : "") << value;
     }
     unsetenv("ORVANE_THREADS");
 }
