@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/output_file.h"
+#include "image/picture_writer.h"
 
 // The Targa header holds each side in 16 bits.
 constexpr int kMaxPictureSide = 65535;
@@ -12,7 +13,7 @@ constexpr int kMaxPictureSide = 65535;
 // Streams an uncompressed 24-bit top-left Targa picture: the header at construction, then one
 // pixel per call; the pixel that completes width × height writes the footer and closes the file,
 // which only then takes the output's name (see OutputFile).
-class TgaWriter {
+class TgaWriter final : public PictureWriter {
 public:
     std::uint32_t width;
     std::uint32_t height;
@@ -25,15 +26,13 @@ public:
     TgaWriter& operator=(const TgaWriter&) = delete;
 
     void writeHeader();
-    // Each component keeps its low eight bits; written in blue, green, red order.
-    void writePixel(int red, int green, int blue);
+    // Written in blue, green, red order.
+    void writePixel(int red, int green, int blue) override;
     void writeFooter();
 
-    // Open and waiting for pixels.
-    bool isOpen() const { return output_.stream() != nullptr; }
-    // The footer is written and the file closed under the output's name. A writer destroyed
-    // before that leaves the old file, or none, except on a pipe or device written directly.
-    bool complete() const { return complete_; }
+    bool isOpen() const override { return output_.stream() != nullptr; }
+    // The footer is written and the file closed under the output's name.
+    bool complete() const override { return complete_; }
 
 private:
     void put(int byte);

@@ -43,8 +43,8 @@ bool Scene::openOutput(const char* outFile) {
         std::fflush(errors_);
         return false;
     }
-    writer.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), outFile,
-                   errors_);
+    writer = openPictureWriter(static_cast<std::uint32_t>(width),
+                               static_cast<std::uint32_t>(height), outFile, errors_);
     return writer->isOpen();
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image/file_identity.h"
-#include "image/tga_writer.h"
+#include "image/picture_writer.h"
 #include "render/shape_index.h"
 #include "render/tracer.h"
 #include "scene/framebuffer.h"
@@ -23,8 +23,8 @@ public:
     LightList lights;
     Framebuffer framebuffer;
     SceneReader reader;
-    ShapeIndex index;                 // over shapes, once the reader has filled them
-    std::optional<TgaWriter> writer;  // none until openOutput
+    ShapeIndex index;                       // over shapes, once the reader has filled them
+    std::unique_ptr<PictureWriter> writer;  // none until openOutput
     int xMin;
     int xMax;
     int yMin;
@@ -39,8 +39,9 @@ public:
 
     // A picture can be made: the scene file was read whole and the framebuffer obtained.
     bool ready() const { return reader.complete && framebuffer.obtained(); }
-    // Opens the output picture, only when ready and when it is none of the files the scene was
-    // read from (compared as files, not names). False, with a line on errors, when it is not open.
+    // Opens the output picture, in the format its name asks for, only when ready and when it is
+    // none of the files the scene was read from (compared as files, not names). False, with a
+    // line on errors, when it is not open.
     bool openOutput(const char* outFile);
 
     // Traces image-plane rows y, y - 1, ... (yMax at the top), count of them or those down to the

@@ -45,3 +45,19 @@ TEST(Interop, TexturesOfTheDocumentedCommandLoadAndWriteAsImageMagickShowsThem) 
         EXPECT_EQ(run(folder, "convert shown.tga ppm:-"), run(folder, "convert wood.pcx ppm:-"));
     }
 }
+
+TEST(Interop, PngPictureHoldsTheTargaPixelsOfTheSameRun) {
+    TempDir dir;
+    const std::string folder = dir.path("");
+    if (run(folder, "convert -version").rfind("Version: ImageMagick", 0) != 0)
+        GTEST_SKIP() << "needs ImageMagick's convert: package imagemagick";
+    for (const std::string name : {"out.tga", "out.PNG"}) {
+        ASSERT_NE(run(folder, "(cd '" ORVANE_EXAMPLES_DIR "' && " ORVANE_EXECUTABLE
+                              " showcase.ray 97 61 '" +
+                                  folder + name + "' -recurse 3)"),
+                  "failed");
+    }
+    const std::string pixels = run(folder, "convert png:out.PNG rgb:-");
+    EXPECT_EQ(pixels.size(), 97u * 61 * 3);
+    EXPECT_EQ(pixels, run(folder, "convert tga:out.tga rgb:-"));
+}
