@@ -4,6 +4,7 @@
 #include <string>
 
 #include "geometry/camera.h"
+#include "image/output_file.h"
 
 Scene::Scene(int width, int height, const char* sceneFile, int maxDepth, std::FILE* console,
              std::FILE* errors)
@@ -35,7 +36,8 @@ const char* Scene::inputRole(const FileIdentity& file) const {
 
 bool Scene::openOutput(const char* outFile) {
     if (!ready()) return false;
-    const std::optional<FileIdentity> output = identityOf(outFile);
+    const std::optional<FileIdentity> output =
+        std::string(outFile) == kStandardOutputName ? identityOf(stdout) : identityOf(outFile);
     if (const char* role = output ? inputRole(*output) : nullptr) {
         const std::string line = "ERROR: Not writing the picture to \"" + std::string(outFile) +
                                  "\": it is " + role + ".\n";

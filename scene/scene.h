@@ -40,8 +40,8 @@ public:
     // A picture can be made: the scene file was read whole and the framebuffer obtained.
     bool ready() const { return reader.complete && framebuffer.obtained(); }
     // Opens the output picture, in the format its name asks for, only when ready and when it is
-    // none of the files the scene was read from (compared as files, not names). False, with a
-    // line on errors, when it is not open.
+    // none of the files the scene was read from (compared as files, not names; "-" is the
+    // standard output's file). False, with a line on errors, when it is not open.
     bool openOutput(const char* outFile);
 
     // Traces image-plane rows y, y - 1, ... (yMax at the top), count of them or those down to the
