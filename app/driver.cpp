@@ -13,6 +13,7 @@
 #include "app/ordered_rows.h"
 #include "app/progress_line.h"
 #include "app/thread_count.h"
+#include "image/output_file.h"
 #include "image/tga_writer.h"
 #include "scene/scene.h"
 #include "scene/scene_checker.h"
@@ -74,7 +75,9 @@ bool pictureSharesConsolePipe(const char* outFile, std::FILE* console) {
            picture.st_dev == consoleFile.st_dev && picture.st_ino == consoleFile.st_ino;
 }
 
-bool writesToStandardOutput(const char* outFile) { return std::strcmp(outFile, "-") == 0; }
+bool writesToStandardOutput(const char* outFile) {
+    return std::strcmp(outFile, kStandardOutputName) == 0;
+}
 
 // An option given before the output file takes its place, as in "Orvane s.ray 64 48 -recurse 3
 // out.tga"; "-" itself names standard output.

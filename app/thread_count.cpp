@@ -44,7 +44,8 @@ int renderThreadCount(std::FILE* errors) {
     const int count = processorsAllowed();
     const std::string warning = "WARNING: ORVANE_THREADS is \"" + std::string(setting) +
                                 "\", not a whole number from 1 to " + std::to_string(kMostThreads) +
-                                ": using " + std::to_string(count) + " threads.\n";
+                                ": using " + std::to_string(count) +
+                                (count == 1 ? " thread.\n" : " threads.\n");
     std::fputs(warning.c_str(), errors);
     std::fflush(errors);
     return count;

@@ -48,10 +48,12 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         "begins with - can be written as ./-name).\n";
     const std::string threads =
         "WARNING: ORVANE_THREADS is \"4x\", not a whole number from 1 to 256: using " +
-        std::to_string(processorsAllowed()) + " threads.\n";
-    // Interrupts once the temporary file shows that rendering has begun.
-    const std::string interrupt = "(for i in $(seq 3000); do [ -e " + dir.path(".o.tga.*") +
-                                  " ] && break; sleep 0.01; done; kill -INT $$) & exec";
+        std::to_string(processorsAllowed()) + (processorsAllowed() == 1 ? " thread" : " threads") +
+        ".\n";
+    // Interrupts once the picture's file, still without a name, shows that rendering has begun.
+    const std::string interrupt = "(for i in $(seq 3000); do ls -l /proc/$$/fd | grep -q " +
+                                  dir.path("#") +
+                                  " && break; sleep 0.01; done; kill -INT $$) & exec";
     // Each with the exit status and how the output after the banner begins.
     const std::tuple<std::string, std::string, int, std::string> cases[] = {
         {"", sized("1 65535") + " -recurse 2", 0,

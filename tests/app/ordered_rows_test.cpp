@@ -56,7 +56,8 @@ TEST(ThreadCount, TakesAWholeNumberFromOneTo256FromTheEnvironmentAndWarnsOfAnyOt
         EXPECT_EQ(renderThreadCount(errors.file()), threads) << value;
         const std::string warning = "WARNING: ORVANE_THREADS is \"" + value +
                                     "\", not a whole number from 1 to 256: using " +
-                                    std::to_string(all) + " threads.\n";
+                                    std::to_string(all) + (all == 1 ? " thread" : " threads") +
+                                    ".\n";
         EXPECT_EQ(errors.text(), warns ? warning : "") << value;
     }
     unsetenv("ORVANE_THREADS");
