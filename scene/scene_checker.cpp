@@ -253,13 +253,14 @@ private:
     }
 
     void notKeyword(std::size_t offset, const SceneInput::Token& word) {
-        // A word that begins a line of its own is a mistake of its own.
-        if (unknown_.count > 0 && !(beginsLine(offset) && !isNumber(word.text))) {
+        // A word that begins a line is a mistake of its own.
+        const bool ownMistake = beginsLine(offset) && !isNumber(word.text);
+        if (unknown_.count > 0 && !ownMistake) {
             ++unknown_.count;
             return;
         }
         endUnknownRun();
-        unknown_ = {offset, word.text, word.tooLong, 1, afterMisread_};
+        unknown_ = {offset, word.text, word.tooLong, 1, afterMisread_ && !ownMistake};
         afterMisread_ = false;
     }
 
