@@ -497,7 +497,8 @@ private:
             report(Severity::Warning, std::nullopt,
                    "the scene has no Light: every shape renders black");
         }
-        for (const auto& [offset, plane] : planes_) {
+        for (const auto& [offset, numbers] : planes_) {
+            const std::array<float, kMostNumbers>& plane = numbers;
             const auto side = [&](const std::array<float, kMostNumbers>& light) {
                 return double{plane[0]} * light[0] + double{plane[1]} * light[1] +
                        double{plane[2]} * light[2] + plane[3];
