@@ -35,7 +35,10 @@ std::optional<int> runCommand(int argc, const char* const argv[], std::FILE* out
         return 0;
     }
     if (command == "--version") {
-        std::fputs("Orvane " ORVANE_VERSION "\n", out);
+        std::fputs("Orvane " ORVANE_VERSION
+                   "\nCopyright (c) 2026 The Orvane developers\n"
+                   "MIT licence: free to use, copy, change and share, with no warranty.\n",
+                   out);
         std::fflush(out);
         return 0;
     }

@@ -16,7 +16,7 @@ constexpr const char* kHelp =
     "  --check SCENE...  check scene files, naming each mistake's line and column;\n"
     "                    write no picture; exit status 0 if no errors, 1 otherwise\n"
     "  --help            print this help\n"
-    "  --version         print the name and version\n"
+    "  --version         print the name, version and licence\n"
     "\n"
     "Output file:\n"
     "  NAME.png          a PNG picture (the ending in any case)\n"

@@ -62,13 +62,8 @@ fi
 build_dir=$repo/build/release
 if [ $build = 1 ]; then
     echo "building into $build_dir" >&2
-    targets=(Orvane orvane_scene_generator orvane_ray_count)
     (cd "$repo" && cmake --preset release -DORVANE_BUILD_BENCHMARKS=ON >/dev/null)
-    # Only configured when Embree is installed.
-    if grep -q orvane_embree_compare <<<"$(cmake --build "$build_dir" --target help)"; then
-        targets+=(orvane_embree_compare)
-    fi
-    cmake --build "$build_dir" -j2 --target "${targets[@]}" >/dev/null
+    cmake --build "$build_dir" --target Orvane benchmarks >/dev/null
 fi
 orvane=${ORVANE_BIN:-$build_dir/Orvane}
 generator=$build_dir/bench/orvane_scene_generator
@@ -77,7 +72,7 @@ embree=$build_dir/bench/orvane_embree_compare
 for program in "$orvane" "$generator" "$ray_count"; do
     if [ ! -x "$program" ]; then
         echo "$program is missing: cmake --preset release -DORVANE_BUILD_BENCHMARKS=ON &&" \
-             "cmake --build build/release -j2" >&2
+             "cmake --build build/release --target benchmarks" >&2
         exit 1
     fi
 done

@@ -226,7 +226,6 @@ bool OutputFile::close() {
     bool written = std::fflush(stream_) == 0;
     // A file without a name is gone once closed: it is linked while still open.
     if (unnamed_ && written) written = nameUnnamedFile();
-    unnamed_ = false;
     written = std::fclose(stream_) == 0 && written;
     stream_ = nullptr;
     if (temporary_.empty()) return written;
@@ -239,7 +238,6 @@ bool OutputFile::close() {
 void OutputFile::discard() {
     if (stream_ != nullptr) std::fclose(stream_);
     stream_ = nullptr;
-    unnamed_ = false;
     if (temporary_.empty()) return;
     unlink(temporary_.c_str());
     forgetTemporary();

@@ -1,5 +1,6 @@
-# Runs cmake --install into PREFIX and checks that the program, the man page and the examples
-# arrive, and that the installed program renders an installed example.
+# Runs cmake --install into PREFIX and checks that the program and the manual page arrive under
+# both their names, with the papers and the examples, and that the installed program renders an
+# installed example.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 OUTPUT_QUIET RESULT_VARIABLE status)
@@ -9,7 +10,12 @@ endif()
 
 foreach(file
         ${BINDIR}/Orvane
-        ${MANDIR}/man1/Orvane.1
+        ${BINDIR}/orvane
+        ${MANDIR}/man1/Orvane.1.gz
+        ${MANDIR}/man1/orvane.1.gz
+        ${DOCDIR}/README.md
+        ${DOCDIR}/copyright
+        ${DOCDIR}/changelog.Debian.gz
         ${EXAMPLESDIR}/checker.pcx
         ${EXAMPLESDIR}/lights.ray
         ${EXAMPLESDIR}/marble.pcx
@@ -21,7 +27,7 @@ foreach(file
     endif()
 endforeach()
 
-execute_process(COMMAND ${PREFIX}/${BINDIR}/Orvane showcase.ray 8 6 ${PREFIX}/showcase.tga
+execute_process(COMMAND ${PREFIX}/${BINDIR}/orvane showcase.ray 8 6 ${PREFIX}/showcase.tga
                 WORKING_DIRECTORY ${PREFIX}/${EXAMPLESDIR}
                 OUTPUT_QUIET RESULT_VARIABLE status)
 file(SIZE ${PREFIX}/showcase.tga size)

@@ -62,7 +62,7 @@ TEST(Driver, ReportsHowFarTheRunGotAndReplacesThePictureOnlyWhenItIsComplete) {
         // Refused before the size and the scene: no "-recurse" file appears where it would.
         {"cd " + dir.path("") + " &&", sized("3 2 -recurse 3"), 1, counts("6") + misplaced},
         {"", scene + " 0 2 -recurse", 1, counts("0") + misplaced},
-        {"ORVANE_THREADS=4x", sized("3 2"), 0, counts("6") + echo + threads + "..\n**\n"},
+        {"ORVANE_THREADS=4x", sized("65535 1"), 0, counts("65535") + echo + threads + ".\n*\n"},
         // The console is the standard output unless the picture goes down it.
         {"exec 2> /dev/null;", sized("3 2"), 0, counts("6") + echo + "..\n**\n"},
         {"", sized("65535 65536"), 1, counts("4294901760") + refused + "65535 x 65536.\n"},
@@ -93,7 +93,10 @@ TEST(Driver, AnswersHelpVersionAndCheckWithoutTheBanner) {
     TempDir dir;
     const std::string scene = dir.write("s.ray", "");
     const std::tuple<std::string, int, std::string> cases[] = {
-        {"--version", 0, "Orvane " ORVANE_VERSION "\n"},
+        {"--version", 0,
+         "Orvane " ORVANE_VERSION
+         "\nCopyright (c) 2026 The Orvane developers\nMIT licence: free to use, copy, change and "
+         "share, with no warranty.\n"},
         {"--check", 1,
          "ERROR: Nothing to check: give one or more scene files, as in Orvane --check scene.ray\n"},
     };

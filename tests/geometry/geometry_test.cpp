@@ -33,6 +33,8 @@ TEST(Vector, IsBuiltNormalisedAndClampedDotRenormalisesAScaledOperand) {
     scaled.scale(3.0f);
     EXPECT_NEAR(scaled.clampedDot(w), 1.0f, 1e-6f);
     EXPECT_EQ(xyz(scaled), xyz(w));
+    scaled.negate();
+    EXPECT_EQ(xyz(scaled), (Xyz{-xyz(w)[0], -xyz(w)[1], -xyz(w)[2]}));
 }
 
 TEST(Ray, LeavesAPointOrTheEyeNormalisedOnce) {

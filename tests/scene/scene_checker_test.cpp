@@ -14,16 +14,15 @@ namespace {
 const std::string kLight = "\nLight 0 500 0 1 1 1\n";
 const std::string kBall = "Sphere 0 0 -100 50 1 0 0 0 50 none";
 
-// Each finding but the notes as "line:column severity", then the first's message.
+// Each finding as "line:column severity", then the first's message.
 std::string findings(const SceneCheck& check) {
-    std::string listed, first;
+    static const char* const kSeverities[] = {" error ", " warning ", " note "};
+    std::string listed;
     for (const Diagnostic& finding : check.diagnostics) {
-        if (finding.severity == Diagnostic::Severity::Note) continue;
         listed += std::to_string(finding.line) + ":" + std::to_string(finding.column) +
-                  (finding.severity == Diagnostic::Severity::Error ? " error " : " warning ");
-        if (first.empty()) first = finding.message;
+                  kSeverities[static_cast<int>(finding.severity)];
     }
-    return listed + "| " + first;
+    return listed + "| " + (check.diagnostics.empty() ? "" : check.diagnostics[0].message);
 }
 
 }  // namespace
@@ -41,22 +40,26 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
     } cases[] = {
         {kBall + kLight, "| "},
         {"Sphere 0 0 -100 50 1 0 0 0 50" + kLight,
-         "2:1 error 0:0 warning | the keyword 'Light' stands where the texture name of this "
+         "2:1 error 1:1 note 2:7 note 0:0 warning | the keyword 'Light' stands where the texture "
+         "name of this "
          "Sphere belongs: a render takes it as the texture name, losing that Light"},
         {"Sphere 0 0 -100 8O 1 0 0 0 50 none" + kLight,
-         "1:17 error | '8O' is not a number: a render reads '8' as the radius of this Sphere and "
+         "1:17 error 1:1 note 1:20 note | '8O' is not a number: a render reads '8' as the radius "
+         "of this Sphere and "
          "'O' as its red component"},
         {"Light 0 500 0 1 1 1.5.2",
-         "1:19 error | '1.5.2' is not a number: a render reads '1.5' as the blue component of "
+         "1:19 error 1:1 note 1:22 note | '1.5.2' is not a number: a render reads '1.5' as the "
+         "blue component of "
          "this Light and '.2' as the next keyword"},
         {"Sphere 1 2\n  Light 0 0 0 1 1 1",
-         "2:3 error 0:0 warning | this Sphere has only 2 of its 9 numbers: the keyword 'Light' "
+         "2:3 error 2:3 note 1:1 note 2:9 note 0:0 warning | this Sphere has only 2 of its 9 "
+         "numbers: the keyword 'Light' "
          "stands where its centre z belongs"},
         {"Light 1 2",
-         "1:10 error | the file ends inside this Light: its position z and what "
+         "1:10 error 1:1 note | the file ends inside this Light: its position z and what "
          "follows are missing"},
         {kLight + shape,
-         "3:30 error | the file ends before the texture name of this Sphere (a "
+         "3:30 error 3:1 note | the file ends before the texture name of this Sphere (a "
          "shape without a texture ends with a word such as none)"},
         {kLight + "Sphere",
          "3:1 error | the file ends right after this Sphere's keyword, which "
@@ -64,33 +67,33 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
         // A line of its own after a misread object is a mistake of its own.
         {"Sphere 0 0 -100  1 0 0 0 50 none\nsphere 0 0 -100 50 1 0 0 0 50 none\nShpere 1 1" +
              kLight,
-         "1:29 error 2:1 error 3:1 error | expected a number for the specular exponent of this "
+         "1:29 error 1:1 note 1:1 note 2:1 error 2:1 note 3:1 error 3:1 note | expected a number "
+         "for the specular exponent of this "
          "Sphere, found 'none'"},
         {"# a ball\n" + kBall + kLight,
-         "1:1 error | '#' does not begin a comment: scene files "
+         "1:1 error 1:1 note | '#' does not begin a comment: scene files "
          "have none, and a render reads every word as a keyword "
          "or a number"},
         {"\xEF\xBB\xBF" + kBall + kLight,
-         "1:1 error | the file begins with a byte-order mark, which a render reads as part of the "
+         "1:1 error 1:1 note | the file begins with a byte-order mark, which a render reads as "
+         "part of the "
          "first word: save the file without it"},
-        {"Ball 1 2" + kLight,
-         "1:1 error | 'Ball' is not a keyword: objects begin with Sphere, "
+        // The run ends at the next object, and the number after it is a run of its own.
+        {"Ball 1 2\n" + kBall + " 7" + kLight,
+         "1:1 error 1:1 note 2:36 error | 'Ball' is not a keyword: objects begin with Sphere, "
          "Cylinder, Plane or Light"},
-        {kBall + " 7" + kLight,
-         "1:36 error | the number '7' stands where a keyword belongs (has "
-         "the object before it a number too many?)"},
         {std::string(256, 'x') + kLight,
          "1:1 error | a word longer than 255 characters stands where a keyword belongs"},
         {shape + std::string(300, 'x') + kLight,
-         "1:31 error | a word longer than 255 characters "
+         "1:31 error 1:1 note | a word longer than 255 characters "
          "stands where the texture name of this Sphere "
          "belongs"},
         {shape + "7" + kLight,
-         "1:31 error | the number '7' stands where the texture name of this "
+         "1:31 error 1:1 note | the number '7' stands where the texture name of this "
          "Sphere belongs (has it a number too many?)"},
         {shape + texture + kLight, "| "},
         {shape + dir.path("marbel.pcx") + kLight,
-         "1:31 error | the texture '" + dir.path("marbel.pcx") +
+         "1:31 error 1:31 note 1:31 note | the texture '" + dir.path("marbel.pcx") +
              "' does not "
              "exist, so this Sphere shows its plain colour"},
         {shape + lines + kLight, "1:31 error | the texture '" + lines +
@@ -136,6 +139,8 @@ TEST(SceneChecker, AdvisesOnTexturesReadFromAnotherFolder) {
                                                 "' exists: run the render from the "
                                                 "scene's folder");
     EXPECT_EQ(check.diagnostics[3].message, "did you mean '" + dir.path("marble.pcx") + "'?");
+    EXPECT_EQ(check.diagnostics[4].message, "texture names are read from the working folder, " +
+                                                std::filesystem::current_path().string());
 }
 
 TEST(SceneChecker, PrintsFindingsAndASummaryPerFileAndPassesTheExamples) {
