@@ -62,7 +62,7 @@ bool guard(const std::string& path) {
 class EndingSignalsHeld {
 public:
     EndingSignalsHeld() {
-        sigset_t ending;
+        sigset_t ending{};
         sigemptyset(&ending);
         for (const int signal : kEndingSignals) sigaddset(&ending, signal);
         pthread_sigmask(SIG_BLOCK, &ending, &previous_);

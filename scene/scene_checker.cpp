@@ -92,17 +92,16 @@ std::string numberNames(const ObjectFormat& format) {
 std::string echoLine(const CheckedObject& object) {
     char* text = nullptr;
     std::size_t size = 0;
-    std::FILE* stream = open_memstream(&text, &size);
-    if (stream == nullptr) return {};
     {
-        ConsoleEcho echo(stream);
+        const std::unique_ptr<std::FILE, int (*)(std::FILE*)> stream(open_memstream(&text, &size),
+                                                                     std::fclose);
+        if (stream == nullptr) return {};
+        ConsoleEcho echo(stream.get());
         echoObject(echo, object.kind, object.numbers.data(), object.texture);
         echo.flush();
     }
-    std::fclose(stream);
-    std::string line(text, size > 0 ? size - 1 : 0);  // without its line end
-    std::free(text);
-    return line;
+    const std::unique_ptr<char, void (*)(void*)> owned(text, std::free);
+    return std::string(text, size > 0 ? size - 1 : 0);  // without its line end
 }
 
 // Why the texture a name leads to cannot be shown, as a message; empty when it can.
@@ -206,11 +205,11 @@ private:
     };
     // Tokens in a row that are no keyword: one finding for them all.
     struct UnknownRun {
-        std::size_t offset = 0;
+        std::size_t offset;
         std::string first;
-        bool firstTooLong = false;
-        int count = 0;
-        bool leftOver = false;  // right after an object that was misread, as part of it
+        bool firstTooLong;
+        int count;      // 0 while there is no run
+        bool leftOver;  // right after an object that was misread, as part of it
     };
 
     void report(Severity severity, std::optional<std::size_t> offset, std::string message) {
@@ -522,7 +521,7 @@ private:
     std::vector<std::size_t> lineStarts_;  // offsets at which lines begin
     std::vector<Line> lines_;
     SceneCheck result_;
-    UnknownRun unknown_;
+    UnknownRun unknown_{};
     std::optional<std::size_t> lastObject_;
     bool afterMisread_ = false;  // the last object was misread
     std::vector<std::pair<std::size_t, std::array<float, kMostNumbers>>> planes_;

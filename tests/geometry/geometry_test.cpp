@@ -17,7 +17,8 @@ Xyz xyz(const Point& p) { return {p.x, p.y, p.z}; }
 TEST(Vector, IsBuiltNormalisedAndClampedDotRenormalisesAScaledOperand) {
     Vector u(3, 0, 4), same(0, 0.6f, 0.8f), w(1, 2, 2), scaled = w;
     EXPECT_EQ(xyz(u), (Xyz{0.6f, 0, 0.8f}));
-    EXPECT_EQ(xyz(u - u), (Xyz{0, 0, 0}));  // not NaN
+    EXPECT_EQ(xyz(u - u), (Xyz{0, 0, 0}));                            // not NaN
+    EXPECT_EQ(xyz(Vector(1e-30f, -1e-30f, 1e-30f)), (Xyz{0, 0, 0}));  // squares underflow to 0
     // Sums, cross products and directions between points along every axis, normalised as they
     // are built.
     const Vector sum = u + Vector(0.48f, 0.6f, 0.64f);  // (1.08, 0.6, 1.44) / 1.8974

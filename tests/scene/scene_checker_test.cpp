@@ -79,8 +79,8 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
          "part of the "
          "first word: save the file without it"},
         // The run ends at the next object, and the number after it is a run of its own.
-        {"Ball 1 2\n" + kBall + " 7" + kLight,
-         "1:1 error 1:1 note 2:36 error | 'Ball' is not a keyword: objects begin with Sphere, "
+        {"ere 1 2\n" + kBall + " 7" + kLight,
+         "1:1 error 1:1 note 2:36 error | 'ere' is not a keyword: objects begin with Sphere, "
          "Cylinder, Plane or Light"},
         {std::string(256, 'x') + kLight,
          "1:1 error | a word longer than 255 characters stands where a keyword belongs"},

@@ -31,6 +31,15 @@ TEST(SceneReader, ReportsFileThatCannotBeRead) {
          {dir.path("missing.ray"), dir.path(""), dir.path(std::string(100000, 'x'))}) {
         EXPECT_EQ(Loaded(path).console.text(), "ERROR: Unable to open file \"" + path + "\"\n");
     }
+    // An echo longer than its buffer, with lines cut where the buffer fills, reaches the console
+    // whole.
+    std::string scene,
+        echo = "-------------- Building Scene -------------\nCamera: Position (0,0,256)\n";
+    for (int i = 0; i < 3000; ++i) {
+        scene += "Light 1 2 " + std::to_string(i) + " 0.5 0.25 1\n";
+        echo += "Light: Position (1,2," + std::to_string(i) + ") Color (0.5,0.25,1)\n";
+    }
+    EXPECT_EQ(Loaded(dir.write("long.ray", scene)).console.text(), echo);
 }
 
 TEST(SceneReader, LoadsTextureOnlyFromWholeUsableNameAndSharesIt) {
