@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -61,12 +60,9 @@ TEST(PcxTexture, DecodesRunLengthDataAsOneStreamAndRefusesFilesItCannotShow) {
             << name;
     }
     EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("missing.pcx").c_str()), P::Missing);
-    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("").c_str()), P::NotRegularFile);
-    ASSERT_EQ(chmod(dir.write("locked.pcx", valid).c_str(), 0), 0);
-    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("locked.pcx").c_str()),
-              geteuid() == 0 ? P::None : P::Unreadable);
     ASSERT_EQ(mkfifo(dir.path("fifo").c_str(), 0600), 0);
-    EXPECT_FALSE(PcxTexture().load(dir.path("fifo").c_str())) << "a fifo waits for a writer";
+    EXPECT_EQ(PcxTexture().loadOrExplain(dir.path("fifo").c_str()), P::NotRegularFile)
+        << "a fifo waits for a writer";
     EXPECT_FALSE(PcxTexture().load(nullptr));
 }
 
