@@ -7,15 +7,6 @@ BoundingBox::BoundingBox(double lowX, double lowY, double lowZ, double highX, do
                          double highZ)
     : low{lowX, lowY, lowZ}, high{highX, highY, highZ} {}
 
-void BoundingBox::enclose(const BoundingBox& box) {
-    for (int axis = 0; axis < 3; ++axis) {
-        low[axis] = std::min(low[axis], box.low[axis]);
-        high[axis] = std::max(high[axis], box.high[axis]);
-    }
-}
-
-double BoundingBox::centerAlong(int axis) const { return 0.5 * (low[axis] + high[axis]); }
-
 double BoundingBox::largestMagnitude() const {
     double largest = 0.0;
     for (int axis = 0; axis < 3; ++axis) {

@@ -8,9 +8,6 @@ struct BoundingBox {
 
     BoundingBox(double lowX, double lowY, double lowZ, double highX, double highY, double highZ);
 
-    // Grows this box to hold box as well.
-    void enclose(const BoundingBox& box);
-    double centerAlong(int axis) const;
     // The largest magnitude of any coordinate in the box.
     double largestMagnitude() const;
     bool isFinite() const;

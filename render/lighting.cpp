@@ -2,9 +2,6 @@
 
 #include <cmath>
 
-#include "scene/light.h"
-#include "shapes/shape.h"
-
 namespace {
 
 constexpr double kSurfaceOffset = 0.0001;  // scene units along the normal
@@ -28,18 +25,6 @@ LightTerms lightTerms(const Vector& normal, const Vector& incident) {
     Vector n = normal;
     Vector towardLight = reversed(incident);
     return mirrored(n, towardLight);
-}
-
-float diffuseTerm(const Shape& shape, const Point& p, const Light& light) {
-    return lightTerms(shape.normalAt(p), light.position.directionTo(p)).diffuse;
-}
-
-Vector reflectDirection(const Shape& shape, const Vector& incident, const Point& p) {
-    return lightTerms(shape.normalAt(p), incident).mirror;
-}
-
-std::optional<Ray> reflectedRay(const Shape& shape, const Ray& ray, const Point& p) {
-    return reflectedRay(shape.normalAt(p), ray, p);
 }
 
 std::optional<Ray> reflectedRay(const Vector& normal, const Ray& ray, const Point& p) {

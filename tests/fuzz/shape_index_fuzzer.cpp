@@ -1,8 +1,10 @@
-// Bytes as shapes and rays, which the shape index must answer exactly as testing every shape does.
+// Bytes as shapes and rays, which the shape index must answer exactly as testing every shape does,
+// with every lane count the processor searches with.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "fuzz/fuzz_finding.h"
 #include "support/scan_every_shape.h"
@@ -23,12 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const float a = number(), b = number(), c = number(), d = number(), e = number();
         shapes.push_back(plainShape(kind, a, b, c, d, e));
     }
-    const ShapeIndex index(shapes);
+    std::vector<Ray> rays;
     do {
         // A braced list, unlike a call's arguments, is read in order: origin, then direction.
         const float v[6] = {number(), number(), number(), number(), number(), number()};
-        const Ray ray(Point(v[0], v[1], v[2]), v[3], v[4], v[5]);
-        if (const char* why = unlikeScan(shapes, index, ray, 0, shapes.size())) fuzzFinding(why);
+        rays.emplace_back(Point(v[0], v[1], v[2]), v[3], v[4], v[5]);
     } while (offset < size);
+    for (const int lanes : {4, ShapeIndex::widestLanes()}) {
+        const ShapeIndex index(shapes, lanes);
+        for (const Ray& ray : rays) {
+            if (const char* why = unlikeScan(shapes, index, ray, 0, shapes.size()))
+                fuzzFinding(why);
+        }
+    }
     return 0;
 }

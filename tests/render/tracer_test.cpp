@@ -46,7 +46,7 @@ TEST(Tracer, WorkedExamples) {
     const Ray down(Point(0, 5, 0), Vector(0, -1, 0));
     const Light above({0, 10, 0}, 1, 1, 1);    // diffuse term 1
     const Light aslant({0, 10, 10}, 1, 1, 1);  // diffuse term d, about 0.707
-    const float d = diffuseTerm(*plane({}), Point(), aslant);
+    const float d = lightTerms(Vector(0, 1, 0), Point().rayFrom(aslant.position).direction).diffuse;
     const Light atEye({0, 0, 256}, 1, 1, 1);
     // A red light below the floor adds its colour, scaled by the diffuse term of a blue one above.
     const LightList belowAndAbove = {Light({0, -10, 0}, 1, 0, 0), Light({0, 10, 0}, 0, 0, 1)};
@@ -72,34 +72,40 @@ TEST(Tracer, WorkedExamples) {
         {0, down, mirrors(0.5f), midway, {0.5f, 0, 0}},
         {1, down, mirrors(0.5f), midway, {0.5f, 0.25f, 0.25f}},
         {3, down, mirrors(0.5f), midway, {0.625f, 0.3125f, 0.3125f}},
-        {INT_MAX, down, mirrors(0.5f), midway, rgb(trace(down, mirrors(0.5f), midway, 1000))},
+        {INT_MAX, down, mirrors(0.5f), midway,
+         rgb(trace(down, ShapeIndex(mirrors(0.5f)), midway, 1000))},
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
     };
     for (const auto& [depth, ray, shapes, lights, expected] : cases) {
-        EXPECT_EQ(rgb(trace(ray, shapes, lights, depth)), expected) << depth;
+        EXPECT_EQ(rgb(trace(ray, ShapeIndex(shapes), lights, depth)), expected) << depth;
     }
     // Off the axis, the highlight lies where the light's mirror image meets the eye at z = 256.
-    const float seen = trace(primaryRay(0, -200), shapeList(plane({}, 0, 1e6f, 1, 200)),
-                             {Light({0, 0, -256}, 1, 1, 1)}, 0)
-                           .red;
+    const ShapeList wall = shapeList(plane({}, 0, 1e6f, 1, 200));
+    const float seen =
+        trace(primaryRay(0, -200), ShapeIndex(wall), {Light({0, 0, -256}, 1, 1, 1)}, 0).red;
     EXPECT_NEAR(seen, 200 / std::hypot(200.0f, 256.0f), 1e-4f);
 }
 
 TEST(Lighting, WorkedExamples) {
-    const Plane floor(0, 1, 0, 0, 1, 1, 1, 0, 0, nullptr);  // y = 0, normal (0, 1, 0) everywhere
+    const Vector up(0, 1, 0);  // the floor y = 0
     const Point o;
     const float h = 0.7071068f;  // cosine of 45 degrees
     // The diffuse term is 0 for a light in the tangent plane or at the point itself.
-    EXPECT_EQ(diffuseTerm(floor, o, Light({10, 0, 0}, 1, 1, 1)), 0.0f);
-    EXPECT_EQ(diffuseTerm(floor, o, Light(o, 1, 1, 1)), 0.0f);
+    EXPECT_EQ(lightTerms(up, Point(10, 0, 0).directionTo(o)).diffuse, 0.0f);
+    EXPECT_EQ(lightTerms(up, o.directionTo(o)).diffuse, 0.0f);
+    // Mirrored about the normal, and the incident direction itself from behind.
+    const Vector mirror = lightTerms(up, Vector(h, -h, 0)).mirror;
+    EXPECT_EQ((Rgb{mirror.x, mirror.y, mirror.z}), (Rgb{h, h, 0}));
+    const Vector behind = lightTerms(up, Vector(0, 1, 0)).mirror;
+    EXPECT_EQ((Rgb{behind.x, behind.y, behind.z}), (Rgb{0, 1, 0}));
     // A reflected ray is mirrored and starts 0.0001 off the tangent plane, 0.00014142 along it.
-    const auto ray = reflectedRay(floor, Ray(o, Vector(h, -h, 0)), o);
+    const auto ray = reflectedRay(up, Ray(o, Vector(h, -h, 0)), o);
     ASSERT_TRUE(ray.has_value());
     EXPECT_EQ((Rgb{ray->direction.x, ray->direction.y, ray->direction.z}), (Rgb{h, h, 0}));
     EXPECT_NEAR(ray->origin.x, 0.0001, 1e-9);
     EXPECT_NEAR(ray->origin.y, 0.0001, 1e-9);
     // None where the cosine k is 0 (grazing, or from behind) or 0.0001 / k overflows a float.
     for (const Vector& direction : {Vector(1, 0, 0), Vector(0, 1, 0), Vector(1, -1e-43f, 0)}) {
-        EXPECT_FALSE(reflectedRay(floor, Ray(o, direction), o).has_value()) << direction.y;
+        EXPECT_FALSE(reflectedRay(up, Ray(o, direction), o).has_value()) << direction.y;
     }
 }
