@@ -29,7 +29,8 @@ constexpr std::size_t kMostFolderEntries = 4096;
 constexpr std::size_t kLongestQuotedWord = 40;
 
 // White space as the scene reader skips it.
-bool isBlank(char c) { return std::strchr(" \t\n\v\f\r", c) != nullptr && c != '\0'; }
+constexpr const char* kBlanks = " \t\n\v\f\r";
+bool isBlank(char c) { return c != '\0' && std::strchr(kBlanks, c) != nullptr; }
 
 // The word as a message shows it: on one line, printable, and not too long to read.
 std::string inQuotes(std::string_view word, std::size_t longest = kLongestQuotedWord) {
@@ -101,7 +102,7 @@ std::string echoLine(const CheckedObject& object) {
         echo.flush();
     }
     const std::unique_ptr<char, void (*)(void*)> owned(text, std::free);
-    return std::string(text, size > 0 ? size - 1 : 0);  // without its line end
+    return std::string(text, size - 1);  // without the line end that every echo has
 }
 
 // Why the texture a name leads to cannot be shown, as a message; empty when it can.
@@ -240,9 +241,8 @@ private:
 
     // Where a finding about the end of the file shows: just after its last word.
     std::size_t endOfWords() const {
-        std::size_t end = text_.size();
-        while (end > 0 && isBlank(text_[end - 1])) --end;
-        return end;
+        const std::size_t last = text_.find_last_not_of(kBlanks);
+        return last == std::string::npos ? 0 : last + 1;
     }
 
     std::string_view wordAt(std::size_t offset) const {
@@ -263,9 +263,11 @@ private:
         afterMisread_ = false;
     }
 
+    // Whether only blanks stand between the start of its line and offset; a line that holds none
+    // begins after the file's start.
     bool beginsLine(std::size_t offset) const {
-        while (offset > 0 && text_[offset - 1] != '\n' && isBlank(text_[offset - 1])) --offset;
-        return offset == 0 || text_[offset - 1] == '\n';
+        const std::size_t lineStart = offset == 0 ? 0 : text_.rfind('\n', offset - 1) + 1;
+        return text_.find_first_not_of(kBlanks, lineStart) >= offset;
     }
 
     void endUnknownRun() {

@@ -79,7 +79,7 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
          "part of the "
          "first word: save the file without it"},
         // The run ends at the next object, and the number after it is a run of its own.
-        {"ere 1 2\n" + kBall + " 7" + kLight,
+        {"ere 1 x\n" + kBall + " 7" + kLight,
          "1:1 error 1:1 note 2:36 error | 'ere' is not a keyword: objects begin with Sphere, "
          "Cylinder, Plane or Light"},
         {std::string(256, 'x') + kLight,
@@ -104,12 +104,14 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
                                          "kind that can be used, so this Sphere shows its plain "
                                          "colour"},
         {kBall, "0:0 warning | the scene has no Light: every shape renders black"},
-        {"Plane 0 -1 0 -120 1 1 1 0 9 none\nPlane 0 0 0 1 1 1 1 0 9 none" + kLight,
-         "1:1 warning 2:1 warning | every Light lies on the side this Plane's normal points away "
+        // Found once every light is known, and told in their place.
+        {"Plane 0 -1 0 -120 1 1 1 0 9 none\nPlane 0 0 0 1 1 1 1 0 9 none\nBall" + kLight,
+         "1:1 warning 2:1 warning 3:1 error | every Light lies on the side this Plane's normal "
+         "points away "
          "from (a x + b y + c z + d < 0 at each), so it renders black; negate its four "
          "coefficients to turn it round"},
-        {"Sphere 0 0 0 0 1 1 1 0 9 none" + kLight,
-         "1:14 warning | the radius of this Sphere is 0: a render never shows it"},
+        {"Sphere 0 0 0 0 1 1 1 0 9 none\nCylinder 0 0 0 1 0 1 1 1 0 9 none" + kLight,
+         "1:14 warning 2:18 warning | the radius of this Sphere is 0: a render never shows it"},
         {"Cylinder 0 0 0 -2 -1 1 1 1 1.5 9 none" + kLight,
          "1:16 warning 1:19 warning 1:28 warning | the radius of this Cylinder is -2: a render "
          "draws it as if it were 2"},
