@@ -99,7 +99,7 @@ struct Summary {
     }
 };
 
-// The smallest radius of each kind under a lane, which bounds how far its shapes' tests round.
+// The smallest radius of each kind, which bounds how far their tests round.
 struct Radii {
     float smallestBall = kInfinity;
     float smallestTube = kInfinity;
@@ -111,12 +111,6 @@ struct Radii {
         float& smallest = tube ? smallestTube : smallestBall;
         smallest = std::min(smallest, std::fabs(shape.radius));
         (tube ? tubes : balls) = true;
-    }
-    void add(const Radii& other) {
-        smallestBall = std::min(smallestBall, other.smallestBall);
-        smallestTube = std::min(smallestTube, other.smallestTube);
-        balls = balls || other.balls;
-        tubes = tubes || other.tubes;
     }
 };
 
@@ -261,8 +255,30 @@ public:
     }
 
     WideTree<N> build() && {
+        const Summary all(refs_, 0, refs_.size());
+        rounding::ShapeReach& reach = tree_.reach;
+        Radii radii;
+        reach.tubeReach = rounding::kNoTube;
+        for (const Ref& ref : refs_) {
+            const IndexedShape& shape = shapes_[ref.entry];
+            radii.add(shape);
+            if (shape.kind != IndexedShape::Kind::tube) continue;
+            // A tube's axis lies inside its box.
+            for (const int axis : {0, 2}) {
+                reach.tubeReach = std::max(
+                    {reach.tubeReach, std::fabs(ref.low[axis]), std::fabs(ref.high[axis])});
+            }
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            reach.bounds[0][axis] = all.box.low[axis];
+            reach.bounds[1][axis] = all.box.high[axis];
+        }
+        reach.ballRim =
+            radii.balls ? rounding::rimFactor(rounding::kBallRounding, radii.smallestBall) : 0.0f;
+        reach.tubeRim =
+            radii.tubes ? rounding::rimFactor(rounding::kTubeRounding, radii.smallestTube) : 0.0f;
         tree_.nodes.resize(1);
-        buildNode(0, refs_.size(), 0, Summary(refs_, 0, refs_.size()), 0);
+        buildNode(0, refs_.size(), 0, all, 0);
         return std::move(tree_);
     }
 
@@ -277,9 +293,9 @@ private:
     };
 
     // Fills node index with up to N lanes over the refs begin..end (summed up in summary), split
-    // depth times already, and builds the nodes under it; returns the radii under them.
-    Radii buildNode(std::size_t begin, std::size_t end, int depth, const Summary& summary,
-                    std::size_t index) {
+    // depth times already, and builds the nodes under it.
+    void buildNode(std::size_t begin, std::size_t end, int depth, const Summary& summary,
+                   std::size_t index) {
         Part parts[N];
         std::size_t partCount = 1;
         parts[0] = {begin, end, depth, summary};
@@ -318,35 +334,13 @@ private:
                 tree_.nodes.emplace_back();
             }
         }
-        // The node's allowance needs what lies under its lanes, known once the nodes below are
-        // built.
-        Radii all;
-        node.tubeReach = kNoTube;
+        tree_.nodes[index] = node;
         for (std::size_t lane = 0; lane < partCount; ++lane) {
             const Part& part = parts[lane];
-            Radii radii;
-            if (part.isLeaf()) {
-                for (std::size_t i = part.begin; i < part.end; ++i) {
-                    radii.add(shapes_[refs_[i].entry]);
-                }
-            } else {
-                radii = buildNode(part.begin, part.end, part.depth, part.summary,
-                                  node.child[lane] >> 1);
+            if (!part.isLeaf()) {
+                buildNode(part.begin, part.end, part.depth, part.summary, node.child[lane] >> 1);
             }
-            // A tube's centre lies inside its lane's box.
-            for (const int axis : {0, 2}) {
-                if (!radii.tubes) break;
-                node.tubeReach = std::max({node.tubeReach, std::fabs(part.summary.box.low[axis]),
-                                           std::fabs(part.summary.box.high[axis])});
-            }
-            all.add(radii);
         }
-        node.ballRim =
-            all.balls ? rounding::rimFactor(rounding::kBallRounding, all.smallestBall) : 0.0f;
-        node.tubeRim =
-            all.tubes ? rounding::rimFactor(rounding::kTubeRounding, all.smallestTube) : 0.0f;
-        tree_.nodes[index] = node;
-        return all;
     }
 
     // Adds the shapes of the refs begin..end as one leaf and returns its index.
@@ -376,13 +370,6 @@ private:
 };
 
 }  // namespace
-
-float rounding::rimFactor(double rounding, float radius) {
-    if (!(radius > 0.0f)) return kInfinity;
-    const double factor = rounding * (1.0 + kConstantMargin) / (2.0 * double{radius});
-    const auto rounded = static_cast<float>(factor);
-    return rounded < factor ? stepUp(rounded) : rounded;
-}
 
 template <int N>
 WideTree<N> buildWideTree(const std::vector<IndexedShape>& shapes,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geometry/point.h"
+
 // How far the shape index widens its boxes, and why that is enough.
 //
 // The index must let every ray through to every shape whose float hit test could report a hit,
@@ -18,10 +20,11 @@
 // axis is at most r² + c T² with c = gamma(24). So a shape of kind c reports hits only within
 // sqrt(r² + c S²) of its centre or axis, and widening its box by
 //     sqrt(r² + c S²) - r,  which is at most c S² / 2r  and at most sqrt(c) S,
-// the smaller of the two, lets every such ray through. A box stands for many shapes: the smallest
-// radius among them gives the widest bound, and the distance from the origin to the box's
-// farthest corner bounds S; where S stands alone, the sum of the reaches along the axes bounds it
-// and keeps a square root off every box test.
+// the smaller of the two, lets every such ray through. One widening serves every box of a
+// search: the smallest radius of each kind gives the widest bound, the distance from the origin
+// to the farthest corner of the box of all the shapes bounds S, and the origin's |x| and |z| plus
+// the largest |x| or |z| of a tube's box bound T's terms. Where S or T stands alone, the sum of the
+// reaches along the axes bounds it and keeps a square root away.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
 // float inverse shift a widened side by less than 5 u S, and a direction up to kDirectionTolerance
@@ -75,8 +78,25 @@ static_assert(kBallRounding < kTubeRounding, "a tube's test rounds more terms th
 static_assert(squareRoot(4.0) == 2.0 && squareRoot(0x1p-40) == 0x1p-20, "root of constants");
 static_assert(kSlabSlack > 5 * kUnitRoundoff + kDirectionTolerance, "slack covers the slab test");
 
-// c / 2r for a box whose smallest radius is radius, as a float not below it; infinity for a
-// radius of 0, where only the bound sqrt(c) S holds.
+// What the widening needs of a tree's shapes.
+struct ShapeReach {
+    float bounds[2][3];  // the box of every shape: [0] the low sides, [1] the high sides
+    float ballRim;       // c / 2r of the smallest ball; 0 without balls
+    float tubeRim;       // the same for tubes
+    float tubeReach;     // the largest |x| or |z| of a tube's box; kNoTube without tubes
+};
+
+// A tubeReach without tubes, far below any origin's, so that it adds nothing.
+constexpr float kNoTube = -1e30f;
+
+// c / 2r for the smallest radius, as a float not below it; infinity for a radius of 0, where only
+// the bound sqrt(c) S holds.
 float rimFactor(double rounding, float radius);
+
+// How far every box of the tree is widened for rays from origin. The distance from the origin to
+// the farthest corner of the shapes' box bounds S for every ball, the absolute coordinates bound
+// T for every tube, and the smallest radii give the factors: one allowance for the whole search,
+// which costs nothing per box.
+float allowanceFrom(const Point& origin, const ShapeReach& shapes);
 
 }  // namespace rounding

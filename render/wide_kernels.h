@@ -9,7 +9,8 @@
 #include "render/tree_search.h"
 #include "render/wide_tree.h"
 
-// The tests of the shape index's search, written once over N lanes. A translation unit compiles
+// The tests of the shape index's search, written once over N lanes, each inlined into the search
+// so that the ray's lanes stay in registers. A translation unit compiles
 // them for the instruction set it was built for (see tree_search.h): only include this from one.
 
 // The ray as every test needs it, each value in every lane.
@@ -18,17 +19,17 @@ struct RayLanes {
     using Floats = typename Lanes<N>::Floats;
 
     Floats origin[3];
-    Floats inverse[3];        // ±infinity along an axis the ray does not move along
-    Floats allowanceSign[3];  // -1 where the ray runs toward smaller coordinates
+    Floats inverse[3];  // ±infinity along an axis the ray does not move along
+    Floats widen[3];    // the rounding allowance, negative where the ray runs toward smaller values
     Floats direction[3];
     Floats squaredLength;  // of the direction, summed as the hit tests sum it
-    float horizontal[2];   // |x| and |z| of the origin
     int nearSide[3];       // which side of a box the ray meets first along each axis
     int farSide[3];
 
-    explicit RayLanes(const Ray& ray) {
+    RayLanes(const Ray& ray, const rounding::ShapeReach& shapes) {
         const float origins[3] = {ray.origin.x, ray.origin.y, ray.origin.z};
         const float directions[3] = {ray.direction.x, ray.direction.y, ray.direction.z};
+        const float allowance = rounding::allowanceFrom(ray.origin, shapes);
         for (int axis = 0; axis < 3; ++axis) {
             const float inverseDirection = 1.0f / directions[axis];
             // A -0 direction runs toward smaller coordinates too.
@@ -37,13 +38,11 @@ struct RayLanes {
             farSide[axis] = backward ? 0 : 1;
             origin[axis] = Lanes<N>::splat(origins[axis]);
             inverse[axis] = Lanes<N>::splat(inverseDirection);
-            allowanceSign[axis] = Lanes<N>::splat(backward ? -1.0f : 1.0f);
+            widen[axis] = Lanes<N>::splat(backward ? -allowance : allowance);
             direction[axis] = Lanes<N>::splat(directions[axis]);
         }
         const Vector& d = ray.direction;
         squaredLength = Lanes<N>::splat(d.x * d.x + d.y * d.y + d.z * d.z);
-        horizontal[0] = std::fabs(ray.origin.x);
-        horizontal[1] = std::fabs(ray.origin.z);
     }
 };
 
@@ -52,41 +51,17 @@ struct RayLanes {
 // met. An axis the ray does not move along gives ±infinity, or NaN on the slab's very edge, and
 // NaN never narrows the interval.
 template <int N>
-unsigned meetLanes(const WideNode<N>& node, const RayLanes<N>& ray, float limit, float enter[]) {
+[[gnu::always_inline]] inline unsigned meetLanes(const WideNode<N>& node, const RayLanes<N>& ray,
+                                                 float limit, float enter[]) {
     using L = Lanes<N>;
     using Floats = typename L::Floats;
-    Floats near[3];
-    Floats far[3];
-    Floats ballSquare = {};
-    Floats ballScale = {};
-    for (int axis = 0; axis < 3; ++axis) {
-        near[axis] = L::load(node.side[ray.nearSide[axis]][axis]) - ray.origin[axis];
-        far[axis] = L::load(node.side[ray.farSide[axis]][axis]) - ray.origin[axis];
-        const Floats reach = L::max(L::abs(near[axis]), L::abs(far[axis]));
-        ballSquare = ballSquare + reach * reach;
-        ballScale = ballScale + reach;
-    }
-    // A tube's part is the node's, the same in every lane. NaN products come first, so that the
-    // other bound is taken.
-    const float reachX = ray.horizontal[0] + node.tubeReach;
-    const float reachZ = ray.horizontal[1] + node.tubeReach;
-    const float tubeX = reachX > 0.0f ? reachX : 0.0f;
-    const float tubeZ = reachZ > 0.0f ? reachZ : 0.0f;
-    const float tubeScale = tubeX + tubeZ;
-    const float tubeSquared = (tubeX * tubeX + tubeZ * tubeZ) * node.tubeRim;
-    const float tubeRooted = tubeScale * rounding::kTubeRootFactor;
-    const float tubeRounding = tubeSquared < tubeRooted ? tubeSquared : tubeRooted;
-    const Floats rounding =
-        L::min(ballSquare * node.ballRim, ballScale * rounding::kBallRootFactor) + tubeRounding;
-    const Floats allowance = L::max(rounding + (ballScale + tubeScale) * rounding::kSlabSlack,
-                                    L::splat(rounding::kSmallestAllowance));
-
     Floats nearest = {};
     Floats farthest = L::splat(limit);
     for (int axis = 0; axis < 3; ++axis) {
-        const Floats widen = allowance * ray.allowanceSign[axis];
-        nearest = L::max((near[axis] - widen) * ray.inverse[axis], nearest);
-        farthest = L::min((far[axis] + widen) * ray.inverse[axis], farthest);
+        const Floats near = L::load(node.side[ray.nearSide[axis]][axis]) - ray.origin[axis];
+        const Floats far = L::load(node.side[ray.farSide[axis]][axis]) - ray.origin[axis];
+        nearest = L::max((near - ray.widen[axis]) * ray.inverse[axis], nearest);
+        farthest = L::min((far + ray.widen[axis]) * ray.inverse[axis], farthest);
     }
     L::store(nearest, enter);
     return L::bits(nearest <= farthest) & ((1u << node.laneCount) - 1);
@@ -95,7 +70,8 @@ unsigned meetLanes(const WideNode<N>& node, const RayLanes<N>& ray, float limit,
 // Per lane: whether intersectBall reports a hit at a distance that can be compared (not NaN),
 // and that distance, with exactly its operations in the same order and precision.
 template <int N>
-unsigned ballHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distance[]) {
+[[gnu::always_inline]] inline unsigned ballHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
+                                                float distance[]) {
     using L = Lanes<N>;
     using Floats = typename L::Floats;
     const Floats& dx = ray.direction[0];
@@ -120,7 +96,8 @@ unsigned ballHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distanc
 
 // Per lane: whether intersectTube reports a hit, and its distance, with exactly its operations.
 template <int N>
-unsigned tubeHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distance[]) {
+[[gnu::always_inline]] inline unsigned tubeHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
+                                                float distance[]) {
     using L = Lanes<N>;
     using Floats = typename L::Floats;
     using Mask = typename L::Mask;
@@ -166,7 +143,8 @@ unsigned tubeHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distanc
 
 // The lanes of a leaf the ray hits, and where, each by its own shape's test.
 template <int N>
-unsigned leafHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distance[]) {
+[[gnu::always_inline]] inline unsigned leafHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
+                                                float distance[]) {
     constexpr unsigned kEveryLane = (1u << N) - 1;
     // Lanes past the leaf's shapes count as balls.
     unsigned met = leaf.tubes == kEveryLane ? 0 : ballHits(leaf, ray, distance) & ~leaf.tubes;
@@ -186,7 +164,7 @@ unsigned leafHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray, float distanc
 // returns whether it did.
 template <int N, typename VisitHit>
 bool searchTree(const WideTree<N>& tree, const Ray& ray, const float& limit, VisitHit visitHit) {
-    const RayLanes<N> lanes(ray);
+    const RayLanes<N> lanes(ray, tree.reach);
     // Lanes the ray enters farther away wait here, with where it enters them: every level of
     // nodes leaves up to N - 1.
     struct Pending {
