@@ -258,15 +258,16 @@ public:
         const Summary all(refs_, 0, refs_.size());
         rounding::ShapeReach& reach = tree_.reach;
         Radii radii;
-        reach.tubeReach = rounding::kNoTube;
+        reach.tubeReach[0] = reach.tubeReach[1] = rounding::kNoTube;
         for (const Ref& ref : refs_) {
             const IndexedShape& shape = shapes_[ref.entry];
             radii.add(shape);
             if (shape.kind != IndexedShape::Kind::tube) continue;
-            // A tube's axis lies inside its box.
-            for (const int axis : {0, 2}) {
-                reach.tubeReach = std::max(
-                    {reach.tubeReach, std::fabs(ref.low[axis]), std::fabs(ref.high[axis])});
+            // A tube's axis lies inside its box; x is axis 0, z axis 2.
+            for (const int horizontal : {0, 1}) {
+                float& farthest = reach.tubeReach[horizontal];
+                farthest = std::max({farthest, std::fabs(ref.low[2 * horizontal]),
+                                     std::fabs(ref.high[2 * horizontal])});
             }
         }
         for (int axis = 0; axis < 3; ++axis) {

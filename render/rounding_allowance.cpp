@@ -25,8 +25,8 @@ float rounding::allowanceFrom(const Point& origin, const ShapeReach& shapes) {
         scale = scale + reach;
     }
     const float ballRounding = lesser(square * shapes.ballRim, scale * kBallRootFactor);
-    const float tubeX = std::fmax(std::fabs(origin.x) + shapes.tubeReach, 0.0f);
-    const float tubeZ = std::fmax(std::fabs(origin.z) + shapes.tubeReach, 0.0f);
+    const float tubeX = std::fmax(std::fabs(origin.x) + shapes.tubeReach[0], 0.0f);
+    const float tubeZ = std::fmax(std::fabs(origin.z) + shapes.tubeReach[1], 0.0f);
     const float tubeScale = tubeX + tubeZ;
     const float tubeRounding =
         lesser((tubeX * tubeX + tubeZ * tubeZ) * shapes.tubeRim, tubeScale * kTubeRootFactor);

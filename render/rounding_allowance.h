@@ -23,8 +23,8 @@
 // the smaller of the two, lets every such ray through. One widening serves every box of a
 // search: the smallest radius of each kind gives the widest bound, the distance from the origin
 // to the farthest corner of the box of all the shapes bounds S, and the origin's |x| and |z| plus
-// the largest |x| or |z| of a tube's box bound T's terms. Where S or T stands alone, the sum of the
-// reaches along the axes bounds it and keeps a square root away.
+// the largest |x| and |z| of a tube's box bound T's terms. Where S or T stands alone, the sum of
+// the reaches along the axes bounds it and keeps a square root away.
 //
 // The slab test itself runs in float. Its subtractions, the allowance's own arithmetic and the
 // float inverse shift a widened side by less than 5 u S, and a direction up to kDirectionTolerance
@@ -83,7 +83,7 @@ struct ShapeReach {
     float bounds[2][3];  // the box of every shape: [0] the low sides, [1] the high sides
     float ballRim;       // c / 2r of the smallest ball; 0 without balls
     float tubeRim;       // the same for tubes
-    float tubeReach;     // the largest |x| or |z| of a tube's box; kNoTube without tubes
+    float tubeReach[2];  // the largest |x| [0] and |z| [1] of a tube's box; kNoTube without tubes
 };
 
 // A tubeReach without tubes, far below any origin's, so that it adds nothing.

@@ -162,7 +162,7 @@ template <int N>
 // Calls visitHit(position, distance) for every shape the ray hits in the leaves it may meet
 // within limit (read afresh at every box), nearest box first, until visitHit returns true;
 // returns whether it did.
-template <int N, typename VisitHit>
+template <int N, bool kOrdered, typename VisitHit>
 bool searchTree(const WideTree<N>& tree, const Ray& ray, const float& limit, VisitHit visitHit) {
     const RayLanes<N> lanes(ray, tree.reach);
     // Lanes the ray enters farther away wait here, with where it enters them: every level of
@@ -184,7 +184,7 @@ bool searchTree(const WideTree<N>& tree, const Ray& ray, const float& limit, Vis
             const int lane = __builtin_ctz(met);
             const Pending pending{tree.nodes[node].child[lane], enter[lane]};
             int slot = depth++;
-            while (slot > pushedFrom && stack[slot - 1].enter < pending.enter) {
+            while (kOrdered && slot > pushedFrom && stack[slot - 1].enter < pending.enter) {
                 stack[slot] = stack[slot - 1];
                 --slot;
             }
@@ -212,7 +212,7 @@ bool searchTree(const WideTree<N>& tree, const Ray& ray, const float& limit, Vis
 template <int N>
 void nearestInTree(const WideTree<N>& tree, const Ray& ray, Candidate& best) {
     bool improved = false;
-    searchTree(tree, ray, best.distance, [&](std::uint32_t position, float distance) {
+    searchTree<N, true>(tree, ray, best.distance, [&](std::uint32_t position, float distance) {
         if (best.beatenBy(distance, position)) {
             best.found = improved = true;
             best.position = position;
@@ -227,9 +227,10 @@ void nearestInTree(const WideTree<N>& tree, const Ray& ray, Candidate& best) {
 template <int N>
 bool blockedInTree(const WideTree<N>& tree, const Ray& ray, const Candidate& target,
                    std::size_t& occluder) {
-    return searchTree(tree, ray, target.distance, [&](std::uint32_t position, float distance) {
-        if (position == target.position || !target.beatenBy(distance, position)) return false;
-        occluder = position;
-        return true;
-    });
+    return searchTree<N, false>(
+        tree, ray, target.distance, [&](std::uint32_t position, float distance) {
+            if (position == target.position || !target.beatenBy(distance, position)) return false;
+            occluder = position;
+            return true;
+        });
 }
