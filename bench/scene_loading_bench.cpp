@@ -18,7 +18,6 @@
 #include "render/shape_index.h"
 #include "scene/console_echo.h"
 #include "scene/scene_reader.h"
-#include "scene/short_decimal.h"
 
 namespace {
 
@@ -109,22 +108,6 @@ void buildIndex(benchmark::State& state, FieldKind kind) {
 void BM_BuildSpheresIndex(benchmark::State& state) { buildIndex(state, FieldKind::spheres); }
 void BM_BuildMixedIndex(benchmark::State& state) { buildIndex(state, FieldKind::mixed); }
 
-void BM_ShortDecimal(benchmark::State& state) {
-    // The numbers as a scene file holds them, a blank after each, read one after the other.
-    std::string text;
-    for (const std::string& number : sceneNumbers()) text += number + ' ';
-    const char* const last = text.data() + text.size();
-    for (auto _ : state) {
-        for (const char* next = text.data(); next < last;) {
-            float value = 0.0f;
-            const char* const end = readShortDecimal(next, last, value);
-            next = (end != nullptr ? end : std::strchr(next, ' ')) + 1;
-            benchmark::DoNotOptimize(value);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(sceneNumbers().size()));
-}
-
 void BM_FromChars(benchmark::State& state) {
     const auto& numbers = sceneNumbers();
     for (auto _ : state) {
@@ -154,7 +137,6 @@ BENCHMARK(BM_ReadSpheres)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadMixed)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildSpheresIndex)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BuildMixedIndex)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShortDecimal);
 BENCHMARK(BM_FromChars);
 BENCHMARK(BM_FormatNumber);
 

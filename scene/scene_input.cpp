@@ -1,14 +1,7 @@
 #include "scene/scene_input.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
-
-namespace {
-
-bool isDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
-
-}  // namespace
 
 SceneInput::SceneInput(std::FILE* file, std::size_t blockSize)
     : file_(file),
@@ -104,19 +97,11 @@ float SceneInput::readNumberCarefully() {
         if (next_ == end_) endSeen_ = true;
         return value;
     };
+    // A '+' that from_chars does not take, but not a second sign after it.
+    const bool plus = *first == '+' && !(first + 1 < limit && first[1] == '-');
     float value;
-    // Most numbers of a scene file are short enough for a double to settle them exactly.
-    const char* const shortEnd = readShortDecimal(first, limit, value);
-    if (shortEnd != nullptr && endsToken(shortEnd)) return take(shortEnd, value);
-    const char* last = first;
-    while (last < limit && !isBlank(*last)) ++last;
-    // The common spelling: an optional sign, digits with an optional fraction and exponent, the
-    // whole token. from_chars rounds it as strtof does but takes no '+' and no out-of-range
-    // value, and it reads nan and inf spellings that "%f" reads differently at times.
-    const char* const body = first + (*first == '+' || *first == '-');
-    if (endsToken(last) && body < last && (isDigit(*body) || *body == '.')) {
-        const auto [stop, error] = std::from_chars(first + (*first == '+'), last, value);
-        if (error == std::errc() && stop == last) return take(last, value);
+    if (const char* const last = readPlainNumber(first + plus, limit, value)) {
+        if (endsToken(last)) return take(last, value);
     }
     return readNumberWithStdio();
 }

@@ -1,12 +1,11 @@
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "scene/short_decimal.h"
 
 // The text of an open scene file, read in large blocks: tokens as "%s" reads them, numbers as
 // "%f" reads them, and the end-of-file state as those reads would leave the stream.
@@ -54,15 +53,13 @@ public:
     // The next number; 0 when none reads, the offending characters then staying in place for the
     // next read unless "%f" consumes them.
     float readNumber() {
-        // Inline for the common case, a short number after at most one blank, with all of the
+        // Inline for the common case, a plain number after at most one blank, with all of the
         // window readNumberCarefully would look at already read.
         if (end_ - next_ > kLongestQuickNumber + 2) {
             const char* const data = buffer_.get();
             const char* const first = data + next_ + (data[next_] == ' ');
             float value;
-            const char* const last =
-                isBlank(*first) ? nullptr
-                                : readShortDecimal(first, first + kLongestQuickNumber + 1, value);
+            const char* const last = readPlainNumber(first, first + kLongestQuickNumber + 1, value);
             if (last != nullptr && isBlank(*last)) {
                 next_ = static_cast<std::size_t>(last - data);
                 return value;
@@ -79,8 +76,20 @@ private:
         return code <= ' ' &&
                (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
     }
+    // The number at first, before last, in its plain spelling: an optional '-', digits with an
+    // optional fraction and exponent. from_chars rounds it as strtof does; it takes no '+', nor a
+    // value out of the float range, and reads nan and inf spellings that "%f" reads differently
+    // at times, all of which are left to "%f" itself. The end of the number, or null.
+    static const char* readPlainNumber(const char* first, const char* last, float& value) {
+        const char* const body = first + (*first == '-');
+        if (body == last || !(static_cast<unsigned char>(*body - '0') <= 9 || *body == '.')) {
+            return nullptr;
+        }
+        const auto [end, error] = std::from_chars(first, last, value);
+        return error == std::errc() ? end : nullptr;
+    }
     // readNumber for every case: blanks and numbers across blocks, the end of the file, and the
-    // spellings readShortDecimal leaves alone.
+    // spellings readPlainNumber leaves alone.
     float readNumberCarefully();
     // Appends the next bytes of the file after the unread ones; false when none came.
     bool fill();
