@@ -28,11 +28,8 @@ struct Lanes {
         return lanes;
     }
     static void store(Floats lanes, float* first) { std::memcpy(first, &lanes, sizeof lanes); }
-    static Floats splat(float value) {
-        Floats lanes;
-        for (int lane = 0; lane < N; ++lane) lanes[lane] = value;
-        return lanes;
-    }
+    // Subtracting +0 keeps every value, -0 too, and lets the compiler broadcast.
+    static Floats splat(float value) { return value - Floats{}; }
 
     // The larger and the smaller as SSE's max and min give them: b whenever either is NaN, so
     // that a NaN candidate passed first never moves an accumulator passed second.

@@ -15,21 +15,23 @@ float rounding::allowanceFrom(const Point& origin, const ShapeReach& shapes) {
     // The smaller bound of each kind, the NaN of 0 times infinity put first so that the other is
     // taken.
     const auto lesser = [](float a, float b) { return a < b ? a : b; };
+    // The rest is never NaN: the origin is finite and the shapes' box too.
+    const auto larger = [](float a, float b) { return a > b ? a : b; };
     const float from[3] = {origin.x, origin.y, origin.z};
     float square = 0.0f;
     float scale = 0.0f;
     for (int axis = 0; axis < 3; ++axis) {
-        const float reach = std::fmax(std::fabs(shapes.bounds[0][axis] - from[axis]),
-                                      std::fabs(shapes.bounds[1][axis] - from[axis]));
+        const float reach = larger(std::fabs(shapes.bounds[0][axis] - from[axis]),
+                                   std::fabs(shapes.bounds[1][axis] - from[axis]));
         square = square + reach * reach;
         scale = scale + reach;
     }
     const float ballRounding = lesser(square * shapes.ballRim, scale * kBallRootFactor);
-    const float tubeX = std::fmax(std::fabs(origin.x) + shapes.tubeReach[0], 0.0f);
-    const float tubeZ = std::fmax(std::fabs(origin.z) + shapes.tubeReach[1], 0.0f);
+    const float tubeX = larger(std::fabs(origin.x) + shapes.tubeReach[0], 0.0f);
+    const float tubeZ = larger(std::fabs(origin.z) + shapes.tubeReach[1], 0.0f);
     const float tubeScale = tubeX + tubeZ;
     const float tubeRounding =
         lesser((tubeX * tubeX + tubeZ * tubeZ) * shapes.tubeRim, tubeScale * kTubeRootFactor);
     const float allowance = ballRounding + tubeRounding + (scale + tubeScale) * kSlabSlack;
-    return std::fmax(allowance, kSmallestAllowance);
+    return larger(allowance, kSmallestAllowance);
 }

@@ -19,16 +19,15 @@ using AnyWideTree = std::variant<WideTree<4>, WideTree<8>>;
 using AnyWideTree = std::variant<WideTree<4>>;
 #endif
 
-double largestMagnitude(const Point& p) {
-    return std::fmax(std::fabs(double{p.x}),
-                     std::fmax(std::fabs(double{p.y}), std::fabs(double{p.z})));
-}
-
 // Whether the rounding allowance is known to cover the ray's hit tests.
 bool suitsTree(const Ray& ray) {
     const Vector& d = ray.direction;
     if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z)) return false;
-    if (!(largestMagnitude(ray.origin) <= rounding::kLargestIndexedMagnitude)) return false;
+    const Point& o = ray.origin;
+    const auto near = [](float coordinate) {
+        return std::fabs(double{coordinate}) <= rounding::kLargestIndexedMagnitude;
+    };
+    if (!near(o.x) || !near(o.y) || !near(o.z)) return false;
     const double horizontal = double{d.x} * d.x + double{d.z} * d.z;
     const double squaredLength = horizontal + double{d.y} * d.y;
     if (!(std::fabs(squaredLength - 1.0) <= rounding::kDirectionTolerance)) return false;
