@@ -71,7 +71,7 @@ template <int N>
 // and that distance, with exactly its operations in the same order and precision.
 template <int N>
 [[gnu::always_inline]] inline unsigned ballHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
-                                                float distance[]) {
+                                                unsigned wanted, float distance[]) {
     using L = Lanes<N>;
     using Floats = typename L::Floats;
     const Floats& dx = ray.direction[0];
@@ -86,18 +86,18 @@ template <int N>
     const Floats discriminant = b * b - ray.squaredLength * (4.0f * k);
     // Most tests miss here; the roots' square roots are worth skipping.
     const typename L::Mask real = discriminant >= 0.0f;
-    if (L::bits(real) == 0) return 0;
+    if ((L::bits(real) & wanted) == 0) return 0;
     const Floats minusB = -b;
     const Floats root = L::narrow((L::widen(minusB) - L::sqrt(L::widen(discriminant))) * 0.5);
     const Floats t = discriminant == 0.0f ? minusB * 0.5f : root;
     L::store(t, distance);
-    return L::bits(real & (t >= 0.0f));
+    return L::bits(real & (t >= 0.0f)) & wanted;
 }
 
 // Per lane: whether intersectTube reports a hit, and its distance, with exactly its operations.
 template <int N>
 [[gnu::always_inline]] inline unsigned tubeHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
-                                                float distance[]) {
+                                                unsigned wanted, float distance[]) {
     using L = Lanes<N>;
     using Floats = typename L::Floats;
     using Mask = typename L::Mask;
@@ -122,7 +122,7 @@ template <int N>
     const Floats discriminant = b * b - a * (4.0f * k);
     // Most tests miss here; the roots' divisions are worth skipping.
     const Mask real = discriminant >= 0.0f;
-    if (L::bits(real) == 0) return 0;
+    if ((L::bits(real) & wanted) == 0) return 0;
 
     const Floats minusB = -b;
     const Floats twoA = 2.0f * a;
@@ -138,7 +138,7 @@ template <int N>
     const Floats t = touching ? minusB / twoA : twoRoots;
     L::store(t, distance);
     const Mask rootMet = touching ? Mask(a != 0.0f) : twoRootsMet;
-    return L::bits(rootMet & real & (t >= 0.0f) & within(t * dy + oy));
+    return L::bits(rootMet & real & (t >= 0.0f) & within(t * dy + oy)) & wanted;
 }
 
 // The lanes of a leaf the ray hits, and where, each by its own shape's test.
@@ -146,11 +146,11 @@ template <int N>
 [[gnu::always_inline]] inline unsigned leafHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
                                                 float distance[]) {
     constexpr unsigned kEveryLane = (1u << N) - 1;
-    // Lanes past the leaf's shapes count as balls.
-    unsigned met = leaf.tubes == kEveryLane ? 0 : ballHits(leaf, ray, distance) & ~leaf.tubes;
+    if (leaf.tubes == kEveryLane) return tubeHits(leaf, ray, kEveryLane, distance);
+    unsigned met = ballHits(leaf, ray, ~leaf.tubes & kEveryLane, distance);
     if (leaf.tubes == 0) return met;
     float tubeDistance[N];
-    unsigned tubesMet = tubeHits(leaf, ray, tubeDistance) & leaf.tubes;
+    unsigned tubesMet = tubeHits(leaf, ray, leaf.tubes, tubeDistance);
     met |= tubesMet;
     for (; tubesMet != 0; tubesMet &= tubesMet - 1) {
         const int lane = __builtin_ctz(tubesMet);

@@ -19,7 +19,8 @@ struct alignas(64) WideNode {
 constexpr int kSurfaceAreaSplitDepth = 48;
 constexpr int kDeepestNode = kSurfaceAreaSplitDepth + 40;
 
-// Lanes without a shape are balls with a NaN centre, which no ray hits.
+// Lanes without a shape have a NaN centre, which no ray hits; they are tubes in a leaf of tubes and
+// balls in any other.
 template <int N>
 struct alignas(64) WideLeaf {
     float centerX[N];
