@@ -243,6 +243,8 @@ Split splitPoint(std::vector<Ref>& refs, std::size_t begin, std::size_t end, int
     return {middle, Summary(refs, begin, middle), Summary(refs, middle, end)};
 }
 
+static_assert(kLargestIndexedCount <= kTubeBit, "a position leaves the tube bit free");
+
 constexpr std::size_t kLargestSplitByKind = std::size_t{1} << 14;
 
 template <int N>
@@ -386,10 +388,10 @@ private:
         const bool onlyTubes = std::all_of(refs_.begin() + static_cast<std::ptrdiff_t>(begin),
                                            refs_.begin() + static_cast<std::ptrdiff_t>(end),
                                            [this](const Ref& ref) { return isTube(ref); });
-        if (onlyTubes) leaf.tubes = (1u << N) - 1;
         for (std::size_t lane = 0; lane < N; ++lane) {
             if (begin + lane >= end) {
                 leaf.centerX[lane] = std::numeric_limits<float>::quiet_NaN();
+                leaf.position[lane] = onlyTubes ? kTubeBit : 0;
                 continue;
             }
             const IndexedShape& shape = shapes_[refs_[begin + lane].entry];
@@ -398,8 +400,7 @@ private:
             leaf.centerZ[lane] = shape.center.z;
             leaf.radius[lane] = shape.radius;
             leaf.height[lane] = shape.height;
-            leaf.position[lane] = shape.position;
-            if (shape.kind == IndexedShape::Kind::tube) leaf.tubes |= 1u << lane;
+            leaf.position[lane] = shape.position | (isTube(refs_[begin + lane]) ? kTubeBit : 0);
         }
         tree_.leaves.push_back(leaf);
         return tree_.leaves.size() - 1;

@@ -51,6 +51,13 @@ struct Lanes {
         return a;
     }
 
+    // Bit i set where the top bit of word i is.
+    static unsigned topBits(const std::uint32_t* first) {
+        Mask words;
+        std::memcpy(&words, first, sizeof words);
+        return bits(words);
+    }
+
     // Bit i set where lane i of the mask is.
     static unsigned bits(Mask mask) {
 #if defined(__x86_64__) || defined(__i386__)

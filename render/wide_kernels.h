@@ -146,11 +146,12 @@ template <int N>
 [[gnu::always_inline]] inline unsigned leafHits(const WideLeaf<N>& leaf, const RayLanes<N>& ray,
                                                 float distance[]) {
     constexpr unsigned kEveryLane = (1u << N) - 1;
-    if (leaf.tubes == kEveryLane) return tubeHits(leaf, ray, kEveryLane, distance);
-    unsigned met = ballHits(leaf, ray, ~leaf.tubes & kEveryLane, distance);
-    if (leaf.tubes == 0) return met;
+    const unsigned tubes = Lanes<N>::topBits(leaf.position);
+    if (tubes == kEveryLane) return tubeHits(leaf, ray, kEveryLane, distance);
+    unsigned met = ballHits(leaf, ray, ~tubes & kEveryLane, distance);
+    if (tubes == 0) return met;
     float tubeDistance[N];
-    unsigned tubesMet = tubeHits(leaf, ray, leaf.tubes, tubeDistance);
+    unsigned tubesMet = tubeHits(leaf, ray, tubes, tubeDistance);
     met |= tubesMet;
     for (; tubesMet != 0; tubesMet &= tubesMet - 1) {
         const int lane = __builtin_ctz(tubesMet);
@@ -203,7 +204,7 @@ bool searchTree(const WideTree<N>& tree, const Ray& ray, const float& limit, Vis
             alignas(64) float distance[N];
             for (unsigned hits = leafHits(leaf, lanes, distance); hits != 0; hits &= hits - 1) {
                 const int lane = __builtin_ctz(hits);
-                if (visitHit(leaf.position[lane], distance[lane])) return true;
+                if (visitHit(leaf.position[lane] & ~kTubeBit, distance[lane])) return true;
             }
         }
     }

@@ -27,10 +27,12 @@ struct alignas(64) WideLeaf {
     float centerY[N];
     float centerZ[N];
     float radius[N];
-    float height[N];            // of the tubes
-    std::uint32_t position[N];  // in the file order
-    std::uint32_t tubes;        // bit i: lane i is a tube, else a ball
+    float height[N];  // of the tubes
+    // In the file order, with kTubeBit set for a tube: eight lanes fill three cache lines.
+    std::uint32_t position[N];
 };
+
+constexpr std::uint32_t kTubeBit = 1u << 31;
 
 template <int N>
 struct WideTree {
