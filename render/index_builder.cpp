@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "render/lanes.h"
 #include "render/rounding_allowance.h"
+#include "shapes/shape.h"
 
 namespace {
 
@@ -250,11 +252,10 @@ constexpr std::size_t kLargestSplitByKind = std::size_t{1} << 14;
 template <int N>
 class Builder {
 public:
-    Builder(const std::vector<IndexedShape>& shapes, const std::vector<BoundingBox>& boxes)
-        : shapes_(shapes) {
+    Builder(const ShapeList& list, const std::vector<IndexedShape>& shapes) : shapes_(shapes) {
         refs_.reserve(shapes.size());
         for (std::size_t i = 0; i < shapes.size(); ++i) {
-            refs_.emplace_back(static_cast<std::uint32_t>(i), boxes[i]);
+            refs_.emplace_back(static_cast<std::uint32_t>(i), *list[shapes[i].position]->bounds());
         }
     }
 
@@ -284,6 +285,12 @@ public:
             radii.tubes ? rounding::rimFactor(rounding::kTubeRounding, radii.smallestTube) : 0.0f;
         tree_.nodes.resize(1);
         buildNode(0, refs_.size(), 0, all, 0);
+        // Filled once their count is known: a growing array of leaves would hold its old copy
+        // and its new one at once, the largest block of memory the index ever needs.
+        tree_.leaves.resize(leafRanges_.size());
+        for (std::size_t leaf = 0; leaf < leafRanges_.size(); ++leaf) {
+            fillLeaf(tree_.leaves[leaf], leafRanges_[leaf].first, leafRanges_[leaf].second);
+        }
         return std::move(tree_);
     }
 
@@ -345,7 +352,8 @@ private:
                 node.side[1][axis][lane] = part.summary.box.high[axis];
             }
             if (part.isLeaf()) {
-                node.child[lane] = WideTree<N>::leafChild(addLeaf(part.begin, part.end));
+                node.child[lane] = WideTree<N>::leafChild(leafRanges_.size());
+                leafRanges_.emplace_back(part.begin, part.end);
             } else {
                 node.child[lane] = WideTree<N>::nodeChild(tree_.nodes.size());
                 tree_.nodes.emplace_back();
@@ -381,9 +389,8 @@ private:
         return {split, Summary(refs_, part.begin, split), Summary(refs_, split, part.end)};
     }
 
-    // Adds the shapes of the refs begin..end as one leaf and returns its index.
-    std::size_t addLeaf(std::size_t begin, std::size_t end) {
-        WideLeaf<N> leaf{};
+    // Puts the shapes of the refs begin..end in leaf.
+    void fillLeaf(WideLeaf<N>& leaf, std::size_t begin, std::size_t end) const {
         // The empty lanes of a leaf of tubes are tubes too, so that it takes one test.
         const bool onlyTubes = std::all_of(refs_.begin() + static_cast<std::ptrdiff_t>(begin),
                                            refs_.begin() + static_cast<std::ptrdiff_t>(end),
@@ -402,24 +409,20 @@ private:
             leaf.height[lane] = shape.height;
             leaf.position[lane] = shape.position | (isTube(refs_[begin + lane]) ? kTubeBit : 0);
         }
-        tree_.leaves.push_back(leaf);
-        return tree_.leaves.size() - 1;
     }
 
     const std::vector<IndexedShape>& shapes_;
     std::vector<Ref> refs_;  // the shapes' boxes, reordered part by part as the tree splits them
+    std::vector<std::pair<std::size_t, std::size_t>> leafRanges_;  // the refs of each leaf
     WideTree<N> tree_;
 };
 
 }  // namespace
 
 template <int N>
-WideTree<N> buildWideTree(const std::vector<IndexedShape>& shapes,
-                          const std::vector<BoundingBox>& boxes) {
-    return Builder<N>(shapes, boxes).build();
+WideTree<N> buildWideTree(const ShapeList& list, const std::vector<IndexedShape>& shapes) {
+    return Builder<N>(list, shapes).build();
 }
 
-template WideTree<4> buildWideTree<4>(const std::vector<IndexedShape>&,
-                                      const std::vector<BoundingBox>&);
-template WideTree<8> buildWideTree<8>(const std::vector<IndexedShape>&,
-                                      const std::vector<BoundingBox>&);
+template WideTree<4> buildWideTree<4>(const ShapeList&, const std::vector<IndexedShape>&);
+template WideTree<8> buildWideTree<8>(const ShapeList&, const std::vector<IndexedShape>&);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <variant>
 
 #include "render/index_builder.h"
@@ -61,8 +62,9 @@ struct ShapeIndex::Tree {
 
 ShapeIndex::ShapeIndex(const ShapeList& shapes, int lanes)
     : shapes_(&shapes), serial_(++lastSerial) {
+    // Reserved whole: growing would hold two copies at once.
     std::vector<IndexedShape> bounded;
-    std::vector<BoundingBox> boxes;
+    bounded.reserve(shapes.size());
     for (std::size_t position = 0; position < shapes.size(); ++position) {
         const IndexedShape shape(*shapes[position], static_cast<std::uint32_t>(position));
         const std::optional<BoundingBox> box = shapes[position]->bounds();
@@ -73,7 +75,6 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes, int lanes)
             box->largestMagnitude() <= rounding::kLargestIndexedMagnitude &&
             position < kLargestIndexedCount) {
             bounded.push_back(shape);
-            boxes.push_back(*box);
         } else {
             unbounded_.push_back(shape);
         }
@@ -88,11 +89,11 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes, int lanes)
     }
 #if defined(__x86_64__)
     if (lanes == 8) {
-        tree_ = std::make_unique<const Tree>(Tree{buildWideTree<8>(bounded, boxes)});
+        tree_ = std::make_unique<const Tree>(Tree{buildWideTree<8>(shapes, bounded)});
         return;
     }
 #endif
-    tree_ = std::make_unique<const Tree>(Tree{buildWideTree<4>(bounded, boxes)});
+    tree_ = std::make_unique<const Tree>(Tree{buildWideTree<4>(shapes, bounded)});
 }
 
 ShapeIndex::~ShapeIndex() = default;
