@@ -22,8 +22,8 @@ using AnyWideTree = std::variant<WideTree<4>>;
 
 // Whether the rounding allowance is known to cover the ray's hit tests.
 bool suitsTree(const Ray& ray) {
+    // A direction that is not finite fails the unit length below.
     const Vector& d = ray.direction;
-    if (!std::isfinite(d.x) || !std::isfinite(d.y) || !std::isfinite(d.z)) return false;
     const Point& o = ray.origin;
     const auto near = [](float coordinate) {
         return std::fabs(double{coordinate}) <= rounding::kLargestIndexedMagnitude;

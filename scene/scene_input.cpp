@@ -75,11 +75,9 @@ void SceneInput::readToken(Token& token) {
     }
 }
 
-bool SceneInput::ensure(std::size_t count) {
-    while (end_ - next_ < count) {
-        if (!fill()) return false;
+void SceneInput::ensure(std::size_t count) {
+    while (end_ - next_ < count && fill()) {
     }
-    return true;
 }
 
 float SceneInput::readNumberCarefully() {

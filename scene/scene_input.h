@@ -93,8 +93,8 @@ private:
     float readNumberCarefully();
     // Appends the next bytes of the file after the unread ones; false when none came.
     bool fill();
-    // Fills until count bytes are unread; false when the file ends first.
-    bool ensure(std::size_t count);
+    // Fills until count bytes are unread, or the file ends.
+    void ensure(std::size_t count);
     // The number at next_ read by "%f" itself from a memory stream over the next bytes: the
     // spellings and the malformed numbers the quick path leaves alone.
     float readNumberWithStdio();

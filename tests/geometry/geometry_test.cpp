@@ -31,6 +31,10 @@ TEST(Vector, IsBuiltNormalisedAndClampedDotRenormalisesAScaledOperand) {
     }
     EXPECT_EQ(Vector(-1, 0, 0).clampedDot(u), 0.0f);
     EXPECT_EQ(Vector(0, 0.6f, 0.8f).clampedDot(same), 1.0f);
+    Vector far(0, 0, 1);  // a product above 1 normalises the argument too, in place
+    far.scale(5.0f);
+    EXPECT_EQ(Vector(0, 0, 1).clampedDot(far), 1.0f);
+    EXPECT_EQ(xyz(far), (Xyz{0, 0, 1}));
     scaled.scale(3.0f);
     EXPECT_NEAR(scaled.clampedDot(w), 1.0f, 1e-6f);
     EXPECT_EQ(xyz(scaled), xyz(w));

@@ -75,6 +75,12 @@ TEST(Tracer, WorkedExamples) {
         {INT_MAX, down, mirrors(0.5f), midway,
          rgb(trace(down, ShapeIndex(mirrors(0.5f)), midway, 1000))},
         {5, down, mirrors(-0.5f), midway, {0.5f, 0, 0}},
+        // A floor that reflects nothing never looks: not even at a ceiling of NaN colour.
+        {5,
+         down,
+         shapeList(plane({0.5f, 0, 0}, 0, 1e9f), plane(Rgb{NAN, NAN, NAN}, 0, 1e9f, -1, 10)),
+         midway,
+         {0.5f, 0, 0}},
     };
     for (const auto& [depth, ray, shapes, lights, expected] : cases) {
         EXPECT_EQ(rgb(trace(ray, ShapeIndex(shapes), lights, depth)), expected) << depth;

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "scene/close_match.h"
 #include "support/pcx_file.h"
 #include "support/temp_file.h"
 
@@ -104,6 +107,10 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
                                          "kind that can be used, so this Sphere shows its plain "
                                          "colour"},
         {kBall, "0:0 warning | the scene has no Light: every shape renders black"},
+        {"Light 0 500 0 1 1 1 7",
+         "1:21 error | the number '7' stands where a keyword belongs (has the object before it a "
+         "number too many?)"},
+        {"Plane 0 1 0 0 1 1 1 0 9 none\nLight 0 0 0 1 1 1", "| "},  // a light in the plane sees it
         // Found once every light is known, and told in their place.
         {"Plane 0 -1 0 -120 1 1 1 0 9 none\nPlane 0 0 0 1 1 1 1 0 9 none\nBall" + kLight,
          "1:1 warning 2:1 warning 3:1 error | every Light lies on the side this Plane's normal "
@@ -171,4 +178,12 @@ TEST(SceneChecker, PrintsFindingsAndASummaryPerFileAndPassesTheExamples) {
             "1 error, 0 warnings in " + mistaken + "\n" + missing +
             ": error: cannot read the scene: No such file or directory\n1 error, 0 warnings in " +
             missing + "\n");
+}
+
+TEST(ClosestMatch, CountsTwoNeighboursSwappedAsOneEdit) {
+    const std::vector<std::string> keywords = {"Sphere", "Cylinder", "Plane", "Light"};
+    const std::pair<const char*, const char*> cases[] = {
+        {"Shpeer", "Sphere"}, {"pnale", "Plane"}, {"Lihgt", "Light"}, {"Cube", ""}};
+    for (const auto& [word, match] : cases)
+        EXPECT_EQ(closestMatch(word, keywords, 2), match) << word;
 }

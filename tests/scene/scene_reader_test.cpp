@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "render/tracer.h"
@@ -31,6 +33,14 @@ TEST(SceneReader, ReportsFileThatCannotBeRead) {
          {dir.path("missing.ray"), dir.path(""), dir.path(std::string(100000, 'x'))}) {
         EXPECT_EQ(Loaded(path).console.text(), "ERROR: Unable to open file \"" + path + "\"\n");
     }
+    // A folder opens, and is closed again once it cannot be read.
+    const auto openFiles = [] {
+        const std::filesystem::directory_iterator files("/proc/self/fd");
+        return std::distance(begin(files), end(files));
+    };
+    const auto before = openFiles();
+    Loaded(dir.path(""));
+    EXPECT_EQ(openFiles(), before);
     // An echo longer than its buffer, with lines cut where the buffer fills, reaches the console
     // whole.
     std::string scene,

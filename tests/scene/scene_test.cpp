@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -74,6 +75,12 @@ TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
         }
         EXPECT_EQ(render(scene, width, 4).first.substr(0, expected.size()), expected);
     }
+    // The window's bounds, halved toward zero.
+    TempDir dir;
+    CapturedStream console, errors;
+    const Scene odd(5, 3, dir.write("empty.ray", "").c_str(), 0, console.file(), errors.file());
+    EXPECT_EQ((std::array<int, 4>{odd.xMin, odd.xMax, odd.yMin, odd.yMax}),
+              (std::array<int, 4>{-2, 2, -1, 1}));
 }
 
 TEST(Scene, ReportsFramebufferThatCannotBeObtainedAndOpensNoOutput) {
