@@ -134,6 +134,18 @@ TEST(SceneChecker, FindsEachMistakeWhereItShowsOnce) {
     }
 }
 
+TEST(SceneChecker, SaysWhatAnObjectTakesAndWhatItsNumbersDo) {
+    const SceneCheck check = checkScene("Sphere 0 0 -100 x 1 1 1 0 9 none" + kLight);
+    ASSERT_GE(check.diagnostics.size(), 2u);
+    EXPECT_EQ(
+        check.diagnostics[1].message,
+        "a Sphere takes 9 numbers (centre x, centre y, centre z, radius, red component, green "
+        "component, blue component, reflectivity, specular exponent) and a texture name");
+    EXPECT_EQ(checkScene("Cylinder 0 0 0 1 -1 1 1 1 0 9 none" + kLight).diagnostics.at(0).message,
+              "the height of this Cylinder is -1: its top lies below its bottom, and a render "
+              "never shows it");
+}
+
 TEST(SceneChecker, AdvisesOnTexturesReadFromAnotherFolder) {
     TempDir dir;
     dir.write("marble.pcx", PcxFile().bytes());

@@ -83,6 +83,15 @@ TEST(Scene, RendersRowsTopFirstLeftToRightInAWindowCentredOnZero) {
               (std::array<int, 4>{-2, 2, -1, 1}));
 }
 
+TEST(Scene, IsReadyOnlyWithItsSceneReadAndItsFramebuffer) {
+    TempDir dir;
+    CapturedStream console, errors;
+    EXPECT_FALSE(
+        Scene(4, 4, dir.path("missing.ray").c_str(), 0, console.file(), errors.file()).ready());
+    EXPECT_TRUE(
+        Scene(4, 4, dir.write("empty.ray", "").c_str(), 0, console.file(), errors.file()).ready());
+}
+
 TEST(Scene, ReportsFramebufferThatCannotBeObtainedAndOpensNoOutput) {
     // A negative side is refused even where the pixel count it makes would be 0.
     for (const auto& [width, height] :
