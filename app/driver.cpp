@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/help.h"
@@ -15,6 +16,7 @@
 #include "app/thread_count.h"
 #include "image/output_file.h"
 #include "image/tga_writer.h"
+#include "render/shape_index.h"
 #include "scene/scene.h"
 #include "scene/scene_checker.h"
 
@@ -147,9 +149,16 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
     // Threads take bands of a few rows, which are traced a few columns at a time.
     constexpr int kBandRows = 4;
     const int bandCount = (line->height - 1) / kBandRows + 1;
+    // Worker 0 searches the scene's index, the others copies that each makes for itself.
+    std::vector<std::unique_ptr<const ShapeIndex>> copies(static_cast<std::size_t>(threadCount));
     traceRowsInOrder(
         bandCount, threadCount,
-        [&](int band) { scene->traceRows(topRow - band * kBandRows, kBandRows); },
+        [&](int band, int worker) {
+            std::unique_ptr<const ShapeIndex>& copy = copies[static_cast<std::size_t>(worker)];
+            if (worker > 0 && !copy) copy = std::make_unique<const ShapeIndex>(scene->index);
+            scene->traceRows(topRow - band * kBandRows, kBandRows,
+                             worker > 0 ? *copy : scene->index);
+        },
         [&](int band) {
             const int end = std::min(line->height, (band + 1) * kBandRows);
             for (int row = band * kBandRows; row < end; ++row) {

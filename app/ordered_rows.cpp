@@ -9,17 +9,17 @@
 
 namespace {
 
-void traceAndWriteInTurn(int rowCount, const std::function<void(int)>& trace,
+void traceAndWriteInTurn(int rowCount, const std::function<void(int, int)>& trace,
                          const std::function<void(int)>& write) {
     for (int row = 0; row < rowCount; ++row) {
-        trace(row);
+        trace(row, 0);
         write(row);
     }
 }
 
 }  // namespace
 
-void traceRowsInOrder(int rowCount, int threadCount, const std::function<void(int)>& trace,
+void traceRowsInOrder(int rowCount, int threadCount, const std::function<void(int, int)>& trace,
                       const std::function<void(int)>& write) {
     if (threadCount <= 1 || rowCount <= 1) {
         traceAndWriteInTurn(rowCount, trace, write);
@@ -30,9 +30,9 @@ void traceRowsInOrder(int rowCount, int threadCount, const std::function<void(in
     std::mutex lock;
     std::condition_variable rowTraced;
     std::vector<bool> traced(static_cast<std::size_t>(rowCount), false);
-    const auto work = [&] {
+    const auto work = [&](int worker) {
         for (int row = nextRow++; row < rowCount; row = nextRow++) {
-            trace(row);
+            trace(row, worker);
             {
                 const std::lock_guard<std::mutex> guard(lock);
                 traced[static_cast<std::size_t>(row)] = true;
@@ -43,7 +43,7 @@ void traceRowsInOrder(int rowCount, int threadCount, const std::function<void(in
 
     std::vector<std::thread> workers;
     try {
-        for (int i = 0; i < threadCount && i < rowCount; ++i) workers.emplace_back(work);
+        for (int i = 0; i < threadCount && i < rowCount; ++i) workers.emplace_back(work, i);
     } catch (const std::system_error&) {
         // The workers that did start take every row between them.
     }

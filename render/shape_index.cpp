@@ -96,6 +96,12 @@ ShapeIndex::ShapeIndex(const ShapeList& shapes, int lanes)
     tree_ = std::make_unique<const Tree>(Tree{buildWideTree<4>(shapes, bounded)});
 }
 
+ShapeIndex::ShapeIndex(const ShapeIndex& other)
+    : shapes_(other.shapes_),
+      serial_(++lastSerial),
+      unbounded_(other.unbounded_),
+      tree_(other.tree_ ? std::make_unique<const Tree>(*other.tree_) : nullptr) {}
+
 ShapeIndex::~ShapeIndex() = default;
 
 int ShapeIndex::widestLanes() {

@@ -55,7 +55,7 @@ bool Scene::holdsRow(int y) const {
     return framebuffer.obtained() && y <= yMax && y > yMax - height;
 }
 
-void Scene::traceRows(int y, int count) {
+void Scene::traceRows(int y, int count, const ShapeIndex& shapes) {
     // The rays of neighbouring pixels read much the same nodes and leaves of the index. A few
     // columns of every row at a time find them still in the cache, where a whole row of rays
     // would have pushed them out before the next row came back to them.
@@ -71,7 +71,7 @@ void Scene::traceRows(int y, int count) {
             for (int column = firstColumn; column < endColumn; ++column) {
                 const int x = xMin + column;
                 const Color color =
-                    trace(primaryRay(static_cast<float>(x), static_cast<float>(rowY)), index,
+                    trace(primaryRay(static_cast<float>(x), static_cast<float>(rowY)), shapes,
                           lights, maxDepth);
                 float* pixel = framebuffer.pixel(column, row);
                 pixel[0] = color.red;

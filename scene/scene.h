@@ -45,8 +45,9 @@ public:
     bool openOutput(const char* outFile);
 
     // Traces image-plane rows y, y - 1, ... (yMax at the top), count of them or those down to the
-    // bottom, into the framebuffer. Different rows may be traced on several threads at once.
-    void traceRows(int y, int count);
+    // bottom, into the framebuffer, searching shapes, which is index or a copy of it. Different
+    // rows may be traced on several threads at once.
+    void traceRows(int y, int count, const ShapeIndex& shapes);
     // Hands framebuffer row y to the writer, left to right.
     void writeRow(int y);
 

@@ -14,7 +14,7 @@
 #include "app/thread_count.h"
 #include "support/temp_file.h"
 
-TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
+TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTracedByAWorkerOfTheCount) {
     const std::pair<int, int> cases[] = {{0, 4}, {1, 4}, {5, 1}, {5, 2}, {300, 3}, {3, 64}};
     for (const auto& [rows, threads] : cases) {
         SCOPED_TRACE(testing::Message() << rows << " rows on " << threads << " threads");
@@ -23,7 +23,8 @@ TEST(OrderedRows, WritesEveryRowOnceInOrderAfterItIsTraced) {
         std::vector<std::pair<int, int>> written, expected;  // rows with their traces so far
         traceRowsInOrder(
             rows, threads,
-            [&](int row) {
+            [&](int row, int worker) {
+                EXPECT_TRUE(worker >= 0 && worker < threads) << worker;
                 // The first row takes longest, so a write that does not wait for it shows.
                 if (row == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 ++traced.at(static_cast<std::size_t>(row));

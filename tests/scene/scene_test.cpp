@@ -30,7 +30,7 @@ std::pair<std::string, std::string> render(const std::string& sceneText, int wid
         scene.writeRow(scene.yMax - height);
         const int rows = std::min(height, 8);
         for (int band = scene.yMax; band > scene.yMax - rows; band -= bandRows) {
-            scene.traceRows(band, bandRows);
+            scene.traceRows(band, bandRows, scene.index);
             for (int y = band; y > band - bandRows && y > scene.yMax - rows; --y) scene.writeRow(y);
         }
     }
