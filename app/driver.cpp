@@ -55,18 +55,13 @@ std::optional<int> runCommand(int argc, const char* const argv[], std::FILE* out
 }
 
 void printBanner(std::FILE* console) {
-    std::fputs("Orvane " ORVANE_VERSION " - a ray tracer of spheres, cylinders and planes\n",
-               console);
-    std::fflush(console);
-    std::fputs("Usage: Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n]\n", console);
-    std::fflush(console);
-    std::fputs("\n", console);
-    std::fflush(console);
-    std::fputs("(the -recurse option specifies the level of reflection-depth to compute)\n",
-               console);
-    std::fflush(console);
-    std::fputs("\n", console);
-    std::fflush(console);
+    for (const char* line :
+         {"Orvane " ORVANE_VERSION " - a ray tracer of spheres, cylinders and planes\n",
+          "Usage: Orvane <sceneFile.ray> <XRes> <YRes> <outfile.tga> [-recurse n]\n", "\n",
+          "(the -recurse option specifies the level of reflection-depth to compute)\n", "\n"}) {
+        std::fputs(line, console);
+        std::fflush(console);
+    }
 }
 
 // Whether the picture would go down the pipe the console writes to, as in
@@ -132,8 +127,9 @@ int runOrvane(int argc, const char* const argv[], std::FILE* console, std::FILE*
         return 1;
     }
 
+    // A bad thread count is warned of once a picture is to be made.
     auto scene = std::make_unique<Scene>(line->width, line->height, line->sceneFile, line->depth,
-                                         console, errors);
+                                         console, errors, renderThreadCount(nullptr));
     // The output is touched only when a picture can be made of it.
     if (!scene->openOutput(line->outFile)) return 1;
 

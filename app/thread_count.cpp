@@ -42,6 +42,7 @@ int renderThreadCount(std::FILE* errors) {
     if (setting == nullptr || *setting == '\0') return processorsAllowed();
     if (const std::optional<int> chosen = usableThreadCount(setting)) return *chosen;
     const int count = processorsAllowed();
+    if (errors == nullptr) return count;
     const std::string warning = "WARNING: ORVANE_THREADS is \"" + std::string(setting) +
                                 "\", not a whole number from 1 to " + std::to_string(kMostThreads) +
                                 ": using " + std::to_string(count) +

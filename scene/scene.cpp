@@ -7,9 +7,10 @@
 #include "image/output_file.h"
 
 Scene::Scene(int width, int height, const char* sceneFile, int maxDepth, std::FILE* console,
-             std::FILE* errors)
+             std::FILE* errors, int threadCount)
     : framebuffer(width, height),
-      reader(sceneFile, shapes, lights, console),
+      reader(sceneFile, shapes, lights, console,
+             threadCount > 1 ? SceneReader::kSmallestSplit : SceneReader::kWhole),
       index(shapes),
       xMin(-(width / 2)),
       xMax(width / 2),

@@ -33,9 +33,10 @@ public:
     int height;
     int maxDepth;
 
-    // Obtains the framebuffer and loads the scene file; messages go to console and errors.
+    // Obtains the framebuffer and loads the scene file; messages go to console and errors. With
+    // more than one thread a large file is read in two halves at once.
     Scene(int width, int height, const char* sceneFile, int maxDepth, std::FILE* console = stdout,
-          std::FILE* errors = stderr);
+          std::FILE* errors = stderr, int threadCount = 1);
 
     // A picture can be made: the scene file was read whole and the framebuffer obtained.
     bool ready() const { return reader.complete && framebuffer.obtained(); }

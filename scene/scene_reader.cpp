@@ -1,8 +1,16 @@
 #include "scene/scene_reader.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cstdlib>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "image/texture_cache.h"
 #include "scene/console_echo.h"
@@ -25,48 +33,21 @@ std::array<float, count> readNumbers(SceneInput& input) {
 
 std::string_view text(const SceneInput::Token& token) { return token.text; }
 
-}  // namespace
-
-SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,
-                         std::vector<Light>& lights, std::FILE* console) {
-    ConsoleEcho echo(console);
-    sceneFile = std::fopen(fileName, "r");
-    std::optional<SceneInput> input;
-    if (sceneFile != nullptr) {
-        input.emplace(sceneFile);
-        // A directory opens but cannot be read: it is refused like a missing file.
-        if (input->unreadable()) {
-            std::fclose(sceneFile);
-            sceneFile = nullptr;
-        }
-    }
-    if (sceneFile == nullptr) {
-        echo.line("ERROR: Unable to open file \"", std::string_view(fileName), "\"");
-    } else {
-        echo.line("-------------- Building Scene -------------");
-        echo.line("Camera: Position (0,0,256)");
-        readObjects(*input, echo, shapes, lights);
-        complete = !std::ferror(sceneFile);
-        if (!complete) echo.line("ERROR: Unable to read file \"", std::string_view(fileName), "\"");
-        std::fclose(sceneFile);
-        sceneFile = nullptr;
-    }
-    // Once for the whole echo: nothing else reaches the console or the error stream while the
-    // file is read.
-    echo.flush();
-}
-
-void SceneReader::readObjects(SceneInput& input, ConsoleEcho& echo,
-                              std::vector<std::unique_ptr<Shape>>& shapes,
-                              std::vector<Light>& lights) {
+// Reads objects to the end of the file, or to stopAt where an object starts there: true then.
+bool readObjects(SceneInput& input, ConsoleEcho& echo, std::vector<std::unique_ptr<Shape>>& shapes,
+                 std::vector<Light>& lights, std::size_t stopAt = SceneReader::kWhole) {
     TextureCache textures;
     SceneInput::Token keyword;
     SceneInput::Token texture;
     for (;;) {
+        if (stopAt != SceneReader::kWhole && input.skipBlanks() && input.offset() >= stopAt) {
+            if (input.offset() == stopAt) return true;
+            stopAt = SceneReader::kWhole;  // passed inside an object
+        }
         input.readToken(keyword);
         // A keyword that runs into the end of the file is not processed; a read error ends the
         // file as well, or the loop would never see its end.
-        if (input.endSeen()) return;
+        if (input.endSeen()) return false;
         if (keyword.is("Sphere")) {
             const auto v = readNumbers<9>(input);
             input.readToken(texture);
@@ -95,4 +76,141 @@ void SceneReader::readObjects(SceneInput& input, ConsoleEcho& echo,
             echo.line("UNKNOWN PRIMITIVE: \"", text(keyword), "\"");
         }
     }
+}
+
+// Where the second half of a file of size bytes may start: the first keyword that begins a line
+// after three fifths of it, since keeping its echo in memory makes the second half the slower to
+// read; kWhole when none does within a block.
+std::size_t secondHalfStart(int descriptor, std::size_t size) {
+    constexpr std::size_t kLookAhead = 64 * 1024;
+    std::string block(kLookAhead, '\0');
+    const std::size_t middle = size / 5 * 3;
+    const ssize_t got = pread(descriptor, block.data(), block.size(), static_cast<off_t>(middle));
+    if (got <= 0) return SceneReader::kWhole;
+    block.resize(static_cast<std::size_t>(got));
+    for (std::size_t line = block.find('\n'); line != std::string::npos;
+         line = block.find('\n', line + 1)) {
+        const std::size_t start = line + 1;
+        const std::size_t end = block.find_first_of(" \t\n\v\f\r", start);
+        if (end != std::string::npos &&
+            objectFormatOf(std::string_view(block).substr(start, end - start)) != nullptr) {
+            return middle + start;
+        }
+    }
+    return SceneReader::kWhole;
+}
+
+// The objects from start to the end of a scene file, read on a thread of its own, with their
+// echo in memory.
+class SecondHalf {
+public:
+    std::vector<std::unique_ptr<Shape>> shapes;
+    std::vector<Light> lights;
+
+    // Opens the file again, which must be the one open as first, at start.
+    SecondHalf(const char* fileName, std::FILE* first, std::size_t start) {
+        struct stat firstFile;
+        struct stat secondFile;
+        file_ = std::fopen(fileName, "r");
+        if (file_ == nullptr || fstat(fileno(first), &firstFile) != 0 ||
+            fstat(fileno(file_), &secondFile) != 0 || firstFile.st_dev != secondFile.st_dev ||
+            firstFile.st_ino != secondFile.st_ino ||
+            std::fseek(file_, static_cast<long>(start), SEEK_SET) != 0) {
+            return;
+        }
+        try {
+            thread_ = std::thread([this] { read(); });
+        } catch (const std::system_error&) {
+            // Read as one file.
+        }
+    }
+    ~SecondHalf() {
+        if (thread_.joinable()) thread_.join();
+        if (file_ != nullptr) std::fclose(file_);
+        std::free(echo_);
+    }
+    SecondHalf(const SecondHalf&) = delete;
+    SecondHalf& operator=(const SecondHalf&) = delete;
+
+    // Waits for the reading; true when it read its part to the end without an error, and the
+    // echo, shapes and lights are complete.
+    bool finish() {
+        if (!thread_.joinable()) return false;
+        thread_.join();
+        return complete_;
+    }
+    std::string_view echo() const { return {echo_, echoSize_}; }
+
+private:
+    void read() {
+        std::FILE* memory = open_memstream(&echo_, &echoSize_);
+        if (memory == nullptr) return;
+        {
+            ConsoleEcho echo(memory);
+            SceneInput input(file_);
+            readObjects(input, echo, shapes, lights);
+            echo.flush();
+            complete_ = !input.unreadable() && !std::ferror(file_) && !std::ferror(memory);
+        }
+        complete_ = std::fclose(memory) == 0 && complete_;
+    }
+
+    std::FILE* file_ = nullptr;
+    char* echo_ = nullptr;
+    std::size_t echoSize_ = 0;
+    bool complete_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
+SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,
+                         std::vector<Light>& lights, std::FILE* console,
+                         std::size_t smallestSplit) {
+    ConsoleEcho echo(console);
+    sceneFile = std::fopen(fileName, "r");
+    std::optional<SceneInput> input;
+    if (sceneFile != nullptr) {
+        input.emplace(sceneFile);
+        // A directory opens but cannot be read: it is refused like a missing file.
+        if (input->unreadable()) {
+            std::fclose(sceneFile);
+            sceneFile = nullptr;
+        }
+    }
+    if (sceneFile == nullptr) {
+        echo.line("ERROR: Unable to open file \"", std::string_view(fileName), "\"");
+        echo.flush();
+        return;
+    }
+    echo.line("-------------- Building Scene -------------");
+    echo.line("Camera: Position (0,0,256)");
+    struct stat file;
+    std::size_t start = kWhole;
+    if (fstat(fileno(sceneFile), &file) == 0 && S_ISREG(file.st_mode) &&
+        static_cast<std::size_t>(file.st_size) >= smallestSplit &&
+        static_cast<std::size_t>(file.st_size) <= kLargestSplit) {
+        start = secondHalfStart(fileno(sceneFile), static_cast<std::size_t>(file.st_size));
+    }
+    std::optional<SecondHalf> secondHalf;
+    if (start != kWhole) secondHalf.emplace(fileName, sceneFile, start);
+    if (readObjects(*input, echo, shapes, lights, start)) {
+        if (secondHalf->finish()) {
+            echo.flush();
+            std::fwrite(secondHalf->echo().data(), 1, secondHalf->echo().size(), console);
+            shapes.insert(shapes.end(), std::make_move_iterator(secondHalf->shapes.begin()),
+                          std::make_move_iterator(secondHalf->shapes.end()));
+            lights.insert(lights.end(), secondHalf->lights.begin(), secondHalf->lights.end());
+        } else {
+            readObjects(*input, echo, shapes, lights);
+        }
+    }
+    secondHalf.reset();
+    complete = !std::ferror(sceneFile);
+    if (!complete) echo.line("ERROR: Unable to read file \"", std::string_view(fileName), "\"");
+    std::fclose(sceneFile);
+    sceneFile = nullptr;
+    // Once for the whole echo: nothing else reaches the console or the error stream while the
+    // file is read.
+    echo.flush();
 }

@@ -1,5 +1,6 @@
-// Bytes as a scene file, read by the block reader and by the stdio loader it replaced, kept as
-// the yardstick: console bytes, objects and reads with small blocks must come out the same. The
+// Bytes as a scene file, read by the block reader, whole and in two halves, and by the stdio loader
+// it replaced, kept as the yardstick: console bytes, objects and reads with small blocks must come
+// out the same. The
 // checker reads them too, into the render's objects whenever it finds no error.
 
 #include <algorithm>
@@ -191,7 +192,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     LightList lights;
     CapturedStream console;
     SceneReader(path.c_str(), shapes, lights, console.file());
-    expectSame(console.text() + '\n' + dump(shapes, lights), readWithStdio(path.c_str()));
+    const std::string expected = readWithStdio(path.c_str());
+    expectSame(console.text() + '\n' + dump(shapes, lights), expected);
+    {
+        // In two halves at once, wherever the second may start.
+        ShapeList halvesShapes;
+        LightList halvesLights;
+        CapturedStream halvesConsole;
+        SceneReader(path.c_str(), halvesShapes, halvesLights, halvesConsole.file(), 0);
+        expectSame(halvesConsole.text() + '\n' + dump(halvesShapes, halvesLights), expected);
+    }
     const SceneCheck check =
         checkScene(std::string_view(reinterpret_cast<const char*>(data), size));
     if (check.errors == 0) expectSame(dump(check.objects), dump(shapes, lights));

@@ -4,7 +4,10 @@
 
 #include <filesystem>
 #include <iterator>
+#include <set>
 #include <string>
+#include <typeinfo>
+#include <utility>
 
 #include "render/tracer.h"
 #include "support/pcx_file.h"
@@ -19,8 +22,10 @@ struct Loaded {
     LightList lights;
     CapturedStream console;
 
-    explicit Loaded(const std::string& path) {
-        EXPECT_EQ(SceneReader(path.c_str(), shapes, lights, console.file()).sceneFile, nullptr);
+    explicit Loaded(const std::string& path, std::size_t smallestSplit = SceneReader::kWhole) {
+        EXPECT_EQ(
+            SceneReader(path.c_str(), shapes, lights, console.file(), smallestSplit).sceneFile,
+            nullptr);
     }
 };
 
@@ -68,4 +73,52 @@ TEST(SceneReader, LoadsTextureOnlyFromWholeUsableNameAndSharesIt) {
     const Loaded scene(dir.write("s.ray", "Sphere 0 0 0 1 1 1 1 0 0 " + longest +
                                               " Cylinder 0 0 0 1 1 1 1 1 0 0 " + longest));
     EXPECT_EQ(scene.shapes.at(1)->texture, scene.shapes.at(0)->texture);
+}
+
+// Files read in two halves at once, wherever the second may start: past three fifths of the file
+// at a keyword that begins a line, one that is a texture's name or a number's place instead, no
+// such line, an object cut short at the end, or a file short of a second half.
+TEST(SceneReader, ReadsAFileInTwoHalvesAsInOne) {
+    TempDir dir;
+    const std::string texture = dir.write("t.pcx", PcxFile(1, 1).bytes());
+    std::string objects;
+    for (int i = 0; i < 60; ++i) {
+        objects += "Sphere " + std::to_string(i) + " 0 0 1 0.5 0.5 0.5 0 8 " + texture +
+                   "\nLight 0 " + std::to_string(i) + " 9 1 1 1\n";
+    }
+    const std::string textureNamedSphere = "Sphere 1 2 3 4 0.5 0.5 0.5 0 8\nSphere\n";
+    const std::string numberNamedPlane = "Cylinder 1 2 3 4 5 0.5 0.5 0.5 0\nPlane\nnone\n";
+    // Each with the copies of the texture loaded: one for each half read.
+    const std::pair<std::string, std::size_t> cases[] = {
+        {objects, 2},
+        {objects + "Plane 0 1 0 9 1 1 1 0 0 none\n", 2},
+        {objects + "Sphere 1 2 3 4 0.5 0.5", 2},
+        {objects + std::string(200000, 'x') + "\nLight 1 2 3 1 1 1\n", 1},
+        {objects + "junk\tSphere\nmore words Light 1 2 3 1 1 1 " + texture, 2},
+        {std::string(objects.size() * 2, ' ') + textureNamedSphere + objects, 1},
+        {std::string(objects.size() * 2, ' ') + numberNamedPlane + objects, 1},
+        {std::string(4000, '\n'), 0},
+        {"Light 0 0 9 1 1 1", 0},
+    };
+    for (const auto& [text, textureCopies] : cases) {
+        SCOPED_TRACE(text.substr(text.size() - std::min<std::size_t>(text.size(), 60)));
+        const std::string path = dir.write("s.ray", text);
+        const Loaded whole(path);
+        const Loaded halves(path, 0);
+        EXPECT_EQ(halves.console.text(), whole.console.text());
+        ASSERT_EQ(halves.shapes.size(), whole.shapes.size());
+        EXPECT_EQ(halves.lights.size(), whole.lights.size());
+        for (std::size_t i = 0; i < whole.shapes.size(); ++i) {
+            EXPECT_EQ(typeid(*halves.shapes[i]), typeid(*whole.shapes[i])) << i;
+            EXPECT_EQ(halves.shapes[i]->textured, whole.shapes[i]->textured) << i;
+        }
+        for (std::size_t i = 0; i < whole.lights.size(); ++i) {
+            EXPECT_EQ(halves.lights[i].position.y, whole.lights[i].position.y) << i;
+        }
+        std::set<const PcxTexture*> textures;
+        for (const auto& shape : halves.shapes) {
+            if (shape->texture) textures.insert(shape->texture.get());
+        }
+        EXPECT_EQ(textures.size(), textureCopies);
+    }
 }
