@@ -1,5 +1,5 @@
 // Bytes as shapes and rays, which the shape index must answer exactly as testing every shape does,
-// with every lane count the processor searches with.
+// with every lane count the processor searches with, and so must a copy of it.
 
 #include <cstddef>
 #include <cstdint>
@@ -33,8 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } while (offset < size);
     for (const int lanes : {4, ShapeIndex::widestLanes()}) {
         const ShapeIndex index(shapes, lanes);
-        for (const Ray& ray : rays) {
-            if (const char* why = unlikeScan(shapes, index, ray, 0, shapes.size()))
+        const ShapeIndex copy(index);  // as a second render thread searches, every other ray
+        for (std::size_t i = 0; i < rays.size(); ++i) {
+            if (const char* why =
+                    unlikeScan(shapes, i % 2 == 0 ? index : copy, rays[i], 0, shapes.size()))
                 fuzzFinding(why);
         }
     }
