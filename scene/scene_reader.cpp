@@ -40,9 +40,8 @@ bool readObjects(SceneInput& input, ConsoleEcho& echo, std::vector<std::unique_p
     SceneInput::Token keyword;
     SceneInput::Token texture;
     for (;;) {
-        if (stopAt != SceneReader::kWhole && input.skipBlanks() && input.offset() >= stopAt) {
-            if (input.offset() == stopAt) return true;
-            stopAt = SceneReader::kWhole;  // passed inside an object
+        if (stopAt != SceneReader::kWhole && input.skipBlanks() && input.offset() == stopAt) {
+            return true;
         }
         input.readToken(keyword);
         // A keyword that runs into the end of the file is not processed; a read error ends the
@@ -83,17 +82,17 @@ bool readObjects(SceneInput& input, ConsoleEcho& echo, std::vector<std::unique_p
 // read; kWhole when none does within a block.
 std::size_t secondHalfStart(int descriptor, std::size_t size) {
     constexpr std::size_t kLookAhead = 64 * 1024;
-    std::string block(kLookAhead, '\0');
+    std::string buffer(kLookAhead, '\0');
     const std::size_t middle = size / 5 * 3;
-    const ssize_t got = pread(descriptor, block.data(), block.size(), static_cast<off_t>(middle));
+    const ssize_t got = pread(descriptor, buffer.data(), buffer.size(), static_cast<off_t>(middle));
     if (got <= 0) return SceneReader::kWhole;
-    block.resize(static_cast<std::size_t>(got));
-    for (std::size_t line = block.find('\n'); line != std::string::npos;
+    const std::string_view block(buffer.data(), static_cast<std::size_t>(got));
+    for (std::size_t line = block.find('\n'); line != std::string_view::npos;
          line = block.find('\n', line + 1)) {
         const std::size_t start = line + 1;
         const std::size_t end = block.find_first_of(" \t\n\v\f\r", start);
-        if (end != std::string::npos &&
-            objectFormatOf(std::string_view(block).substr(start, end - start)) != nullptr) {
+        if (end != std::string_view::npos &&
+            objectFormatOf(block.substr(start, end - start)) != nullptr) {
             return middle + start;
         }
     }
@@ -107,17 +106,10 @@ public:
     std::vector<std::unique_ptr<Shape>> shapes;
     std::vector<Light> lights;
 
-    // Opens the file again, which must be the one open as first, at start.
-    SecondHalf(const char* fileName, std::FILE* first, std::size_t start) {
-        struct stat firstFile;
-        struct stat secondFile;
-        file_ = std::fopen(fileName, "r");
-        if (file_ == nullptr || fstat(fileno(first), &firstFile) != 0 ||
-            fstat(fileno(file_), &secondFile) != 0 || firstFile.st_dev != secondFile.st_dev ||
-            firstFile.st_ino != secondFile.st_ino ||
-            std::fseek(file_, static_cast<long>(start), SEEK_SET) != 0) {
-            return;
-        }
+    // Opens the file first reads once more, whatever its name names by now, at start.
+    SecondHalf(std::FILE* first, std::size_t start) {
+        file_ = std::fopen(("/proc/self/fd/" + std::to_string(fileno(first))).c_str(), "r");
+        if (file_ == nullptr || std::fseek(file_, static_cast<long>(start), SEEK_SET) != 0) return;
         try {
             thread_ = std::thread([this] { read(); });
         } catch (const std::system_error&) {
@@ -152,7 +144,8 @@ private:
             echo.flush();
             complete_ = !input.unreadable() && !std::ferror(file_) && !std::ferror(memory);
         }
-        complete_ = std::fclose(memory) == 0 && complete_;
+        // Flushed already: the echo is whole, and closing only lets go of the stream.
+        std::fclose(memory);
     }
 
     std::FILE* file_ = nullptr;
@@ -193,7 +186,7 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
         start = secondHalfStart(fileno(sceneFile), static_cast<std::size_t>(file.st_size));
     }
     std::optional<SecondHalf> secondHalf;
-    if (start != kWhole) secondHalf.emplace(fileName, sceneFile, start);
+    if (start != kWhole) secondHalf.emplace(sceneFile, start);
     if (readObjects(*input, echo, shapes, lights, start)) {
         if (secondHalf->finish()) {
             echo.flush();
