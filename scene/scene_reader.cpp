@@ -34,9 +34,9 @@ std::array<float, count> readNumbers(SceneInput& input) {
 std::string_view text(const SceneInput::Token& token) { return token.text; }
 
 // Reads objects to the end of the file, or to stopAt where an object starts there: true then.
-bool readObjects(SceneInput& input, ConsoleEcho& echo, std::vector<std::unique_ptr<Shape>>& shapes,
-                 std::vector<Light>& lights, std::size_t stopAt = SceneReader::kWhole) {
-    TextureCache textures;
+bool readObjects(SceneInput& input, ConsoleEcho& echo, TextureCache& textures,
+                 std::vector<std::unique_ptr<Shape>>& shapes, std::vector<Light>& lights,
+                 std::size_t stopAt = SceneReader::kWhole) {
     SceneInput::Token keyword;
     SceneInput::Token texture;
     for (;;) {
@@ -140,7 +140,8 @@ private:
         {
             ConsoleEcho echo(memory);
             SceneInput input(file_);
-            readObjects(input, echo, shapes, lights);
+            TextureCache textures;
+            readObjects(input, echo, textures, shapes, lights);
             echo.flush();
             complete_ = !input.unreadable() && !std::ferror(file_) && !std::ferror(memory);
         }
@@ -187,7 +188,8 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
     }
     std::optional<SecondHalf> secondHalf;
     if (start != kWhole) secondHalf.emplace(sceneFile, start);
-    if (readObjects(*input, echo, shapes, lights, start)) {
+    TextureCache textures;
+    if (readObjects(*input, echo, textures, shapes, lights, start)) {
         if (secondHalf->finish()) {
             echo.flush();
             std::fwrite(secondHalf->echo().data(), 1, secondHalf->echo().size(), console);
@@ -195,7 +197,7 @@ SceneReader::SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape
                           std::make_move_iterator(secondHalf->shapes.end()));
             lights.insert(lights.end(), secondHalf->lights.begin(), secondHalf->lights.end());
         } else {
-            readObjects(*input, echo, shapes, lights);
+            readObjects(*input, echo, textures, shapes, lights);
         }
     }
     secondHalf.reset();
