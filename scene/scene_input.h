@@ -33,6 +33,14 @@ public:
         }
     };
 
+    // White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank,
+    // and one comparison tells them.
+    static bool isBlank(char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code <= ' ' &&
+               (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
+    }
+
     // Reads the first block of file, which stays open and owned by the caller.
     explicit SceneInput(std::FILE* file, std::size_t blockSize = kBlockSize);
     SceneInput(const SceneInput&) = delete;
@@ -69,13 +77,6 @@ public:
     }
 
 private:
-    // White space as "%s" and "%f" skip it in the C locale. Most characters are above the blank,
-    // and one comparison tells them.
-    static bool isBlank(char c) {
-        const auto code = static_cast<unsigned char>(c);
-        return code <= ' ' &&
-               (code == ' ' || static_cast<unsigned char>(code - '\t') <= '\r' - '\t');
-    }
     // The number at first, before last, in its plain spelling: an optional '-', digits with an
     // optional fraction and exponent. from_chars rounds it as strtof does; it takes no '+', nor a
     // value out of the float range, and reads nan and inf spellings that "%f" reads differently

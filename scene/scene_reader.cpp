@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <iterator>
@@ -89,11 +90,11 @@ std::size_t secondHalfStart(int descriptor, std::size_t size) {
     const std::string_view block(buffer.data(), static_cast<std::size_t>(got));
     for (std::size_t line = block.find('\n'); line != std::string_view::npos;
          line = block.find('\n', line + 1)) {
-        const std::size_t start = line + 1;
-        const std::size_t end = block.find_first_of(" \t\n\v\f\r", start);
-        if (end != std::string_view::npos &&
-            objectFormatOf(block.substr(start, end - start)) != nullptr) {
-            return middle + start;
+        const auto start = block.begin() + static_cast<std::ptrdiff_t>(line + 1);
+        const auto end = std::find_if(start, block.end(), SceneInput::isBlank);
+        if (end != block.end() &&
+            objectFormatOf(std::string_view(&*start, end - start)) != nullptr) {
+            return middle + line + 1;
         }
     }
     return SceneReader::kWhole;

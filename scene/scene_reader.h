@@ -25,8 +25,8 @@ public:
 
     // The echo is complete and flushed when the constructor returns. A regular file of
     // smallestSplit to kLargestSplit bytes is read in two halves at once, the second on a thread of
-    // its own from a keyword that starts a line past the middle; it is read on from there as one
-    // when the first half does not end there.
+    // its own from a keyword that starts a line past three fifths of it; it is read on from there
+    // as one when the first half does not end there.
     SceneReader(const char* fileName, std::vector<std::unique_ptr<Shape>>& shapes,
                 std::vector<Light>& lights, std::FILE* console = stdout,
                 std::size_t smallestSplit = kWhole);
